@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+class clsGearList;
+
+// The edits of one chosen line, addressed by its 1-based line number n (1 <= n <= number of lines). Keys stay
+// "k1".."kN" in list order after each of them.
+namespace ChosenGearOps {
+
+void ChangeQuantity(clsGearList &gearList, std::int32_t n, std::int32_t quantity);
+// Moves line n so that it ends at row t (1 <= t <= N); the other lines keep their relative order.
+void MoveLine(clsGearList &gearList, std::int32_t n, std::int32_t t);
+void RemoveLine(clsGearList &gearList, std::int32_t n);
+
+} // namespace ChosenGearOps

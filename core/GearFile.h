@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The data file's bytes and how they become fields and texts.
+namespace GearFile {
+
+inline constexpr int FieldsPerRecord = 9;
+
+enum class TextEncoding { Utf8, Windows1252 };
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte-order mark is dropped from `bytes`.
+TextEncoding DetectEncoding(std::string_view &bytes);
+
+QString Decode(std::string_view bytes, TextEncoding encoding);
+
+// Reads comma-separated fields. A comma ends a field, and so does a line end (CR LF, a lone CR or a lone LF).
+// Spaces before a field and after an unquoted one are not part of it. A field in double quotes may hold commas
+// and line ends, and two double quotes inside it stand for one. Line ends do not resynchronise records: a
+// record is simply the next nine fields.
+class FieldReader
+{
+public:
+    enum class Result {
+        Field,             // a field was read
+        PastEndOfFile,     // the end of the data came before the field
+        UnterminatedQuote, // a quoted field ran to the end of the data
+    };
+
+    explicit FieldReader(std::string_view data) : m_data(data) {}
+
+    bool AtEnd() const { return m_pos >= m_data.size(); }
+    std::size_t Position() const { return m_pos; }
+
+    // The field stays valid until the same scratch slot is used again (slots let a record keep nine fields).
+    Result ReadField(std::string_view &field, std::size_t scratchSlot = 0);
+
+    enum class RecordResult {
+        Record,            // nine fields were read
+        EndOfData,         // only empty fields (blank lines, spaces) before the end: no record
+        PastEndOfFile,     // the end of the data came inside a record
+        UnterminatedQuote, // a quoted field ran to the end of the data
+    };
+    RecordResult ReadRecord(std::array<std::string_view, FieldsPerRecord> &fields);
+
+private:
+    std::string_view m_data;
+    std::size_t m_pos = 0;
+    std::array<std::string, FieldsPerRecord> m_scratch;
+};
+
+// The nine fields of one record as read from the file, with the file's encoding.
+struct GearRecord
+{
+    std::array<std::string_view, FieldsPerRecord> Fields;
+    TextEncoding Encoding = TextEncoding::Utf8;
+
+    QString Text(int column) const { return Decode(Fields[column], Encoding); }
+};
+
+// Whether a record is filed: its first field is not blank and does not read "CATEGORY" in any letter case.
+bool IsDataRecord(std::string_view firstField);
+
+} // namespace GearFile

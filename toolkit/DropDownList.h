@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QComboBox>
+
+// A drop-down list that accepts no typed text. Adding entries never selects one; a change of the selected
+// entry, by the user or by code, raises Click at once.
+class DropDownList final : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit DropDownList(QWidget *parent = nullptr);
+
+    void Clear();
+    void AddItem(const QString &text);
+    void AddItems(const QStringList &texts);
+    QString List(int index) const { return itemText(index); }
+    int ListCount() const { return count(); }
+    int ListIndex() const { return currentIndex(); }
+    // An index that does not exist is ignored.
+    void setListIndex(int index);
+
+signals:
+    void Click();
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+// One cell of a multi-column list: unset, a text, or a number shown in plain decimal.
+using ListCell = std::variant<std::monostate, QString, std::int64_t, double>;
+
+// The cell as the list shows it: texts as they are, numbers in plain decimal (whole doubles without a point),
+// unset cells empty.
+QString CellText(const ListCell &cell);
+
+bool IsNumber(const ListCell &cell);
+
+// Rows of a list, flattened: row r, column c is cells[r * columns + c].
+struct ListRows
+{
+    int Columns = 0;
+    std::vector<ListCell> Cells;
+
+    int RowCount() const { return Columns ? int(Cells.size() / std::size_t(Columns)) : 0; }
+    const ListCell &At(int row, int column) const { return Cells[std::size_t(row) * std::size_t(Columns) + column]; }
+    ListCell &At(int row, int column) { return Cells[std::size_t(row) * std::size_t(Columns) + column]; }
+    // Appends a row of unset cells and returns its index.
+    int AddRow()
+    {
+        Cells.resize(Cells.size() + std::size_t(Columns));
+        return RowCount() - 1;
+    }
+};

@@ -1,0 +1,28 @@
+#include "toolkit/MsgBox.h"
+
+#include <QMessageBox>
+
+namespace {
+std::function<void(const QString &, const QString &, MsgBox::Icon)> &Interceptor()
+{
+    static std::function<void(const QString &, const QString &, MsgBox::Icon)> interceptor;
+    return interceptor;
+}
+} // namespace
+
+void MsgBox::Show(const QString &text, const QString &title, Icon icon)
+{
+    if (Interceptor()) {
+        Interceptor()(text, title, icon);
+        return;
+    }
+    QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
+                    QMessageBox::Ok);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
+}
+
+void MsgBox::SetInterceptor(std::function<void(const QString &, const QString &, Icon)> interceptor)
+{
+    Interceptor() = std::move(interceptor);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Message boxes with one OK button, as the program shows them.
+namespace MsgBox {
+
+enum class Icon { Critical, Information };
+
+// Shows the box modally and returns when the user dismisses it.
+void Show(const QString &text, const QString &title, Icon icon);
+
+// Replaces the boxes by a recorder (fuzzing and benchmarks run without a screen); an empty function restores them.
+void SetInterceptor(std::function<void(const QString &text, const QString &title, Icon icon)> interceptor);
+
+} // namespace MsgBox

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "core/IMainForm.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QEventLoop;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class DropDownList;
+class MultiColumnList;
+class TabStrip;
+class clsCategory;
+class clsGearList;
+class clsSubCategory;
+
+// The main window: three tabs over the gear browser, the chosen-gear list and the help page.
+class frmChooser final : public QWidget, public IMainForm
+{
+    Q_OBJECT
+public:
+    frmChooser();
+    ~frmChooser() override;
+
+    static std::unique_ptr<IMainForm> Create();
+
+    clsGearList *Parent() const { return m_parent; }
+    using QWidget::setParent;
+    void setParent(clsGearList *parent) override { m_parent = parent; }
+    clsCategory *CurrentCat() const { return m_currentCat; }
+    clsSubCategory *CurrentSubCat() const { return m_currentSubCat; }
+    bool ChosenChanged() const { return m_chosenChanged; }
+    bool UseGP() const { return m_useGP; }
+    bool Loaded() const { return m_loaded; }
+
+    void ShowModal() override;
+
+    void Form_Load();
+    void RefreshChosenList();
+    QString ChosenHeaderText() const;
+    QString ChosenLineText(int row) const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void SetupTabs();
+    void tabMain_Change();
+    void Form_Resize();
+    void Form_Unload();
+    void cboCat_Click();
+    void cboSubCat_Click();
+    void lstGear_Click();
+    void lstGear_DblClick();
+    void cmdChoose_Click();
+    void lstChosen_DblClick();
+    void cmdCopy_Click();
+
+    // Outer size in twips, frame included.
+    QSize outerSizeTwips() const;
+    void setOuterSizeTwips(int width, int height);
+
+    clsGearList *m_parent = nullptr;
+    clsCategory *m_currentCat = nullptr;
+    clsSubCategory *m_currentSubCat = nullptr;
+    bool m_loaded = false;
+    bool m_chosenChanged = false;
+    bool m_useGP = false;
+
+    TabStrip *tabMain;
+    QFrame *picHelp;
+    QPlainTextEdit *txtInfo;
+    QFrame *picSelect;
+    QFrame *picChosen;
+    MultiColumnList *lstChosen;
+    MultiColumnList *lstGear;
+    QPushButton *cmdCopy;
+    QLabel *lblCostBP;
+    QPushButton *cmdChoose;
+    DropDownList *cboCurrency;
+    DropDownList *cboCat;
+    DropDownList *cboSubCat;
+    QLabel *lblInstruct;
+    std::array<QLabel *, 6> lblChosen{};
+    std::array<QLabel *, 6> lblList{};
+
+    QEventLoop *m_modalLoop = nullptr;
+    bool m_inResize = false;
+};
