@@ -1,6 +1,5 @@
 #include "chosen/ChosenView.h"
 
-#include "core/Numbers.h"
 #include "core/clsSubCategory.h"
 
 #include <cmath>
@@ -39,7 +38,7 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
         rows.At(r, 4) = gp;
         rows.At(r, 5) = bp;
         rows.At(r, 6) = dollar;
-        rows.At(r, 7) = Numbers::FormatOneDecimal(weight);
+        rows.At(r, 7) = OneDecimal{weight};
         totalGP += std::llround(gp);
         totalBP += std::llround(bp);
         totalDollar += std::llround(dollar);
@@ -55,7 +54,7 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
         rows.At(t, 4) = totalGP;
         rows.At(t, 5) = totalBP;
         rows.At(t, 6) = totalDollar;
-        rows.At(t, 7) = Numbers::FormatOneDecimal(totalWeight);
+        rows.At(t, 7) = OneDecimal{totalWeight};
     }
     return rows;
 }

@@ -1,7 +1,5 @@
 #include "core/GearRows.h"
 
-#include "core/Numbers.h"
-
 ListRows GearRows::Rows(const clsSubCategory &subCategory, bool useGP)
 {
     ListRows rows;
@@ -15,7 +13,7 @@ ListRows GearRows::Rows(const clsSubCategory &subCategory, bool useGP)
         rows.At(r, 1) = item->Reference;
         rows.At(r, 2) = std::int64_t(useGP ? item->Cost_GP : item->Cost_BP);
         rows.At(r, 3) = std::int64_t(item->Cost_Dollar);
-        rows.At(r, 4) = Numbers::FormatOneDecimal(item->Weight_lb);
+        rows.At(r, 4) = OneDecimal{item->Weight_lb};
     }
     return rows;
 }

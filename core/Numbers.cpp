@@ -1,5 +1,7 @@
 #include "core/Numbers.h"
 
+#include "toolkit/NumberText.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -64,10 +66,5 @@ std::optional<std::int16_t> Numbers::RoundToInt16(double value)
 
 QString Numbers::FormatOneDecimal(double value)
 {
-    if (!std::isfinite(value))
-        return QString::number(value);
-    QString s = QString::number(value, 'f', 1);
-    if (s == QLatin1String("-0.0"))
-        s.remove(0, 1);
-    return s;
+    return NumberText::FormatOneDecimal(value);
 }

@@ -1,5 +1,7 @@
 #include "toolkit/ListCell.h"
 
+#include "toolkit/NumberText.h"
+
 #include <cmath>
 
 QString CellText(const ListCell &cell)
@@ -9,6 +11,7 @@ QString CellText(const ListCell &cell)
         QString operator()(std::monostate) const { return {}; }
         QString operator()(const QString &s) const { return s; }
         QString operator()(std::int64_t n) const { return QString::number(n); }
+        QString operator()(OneDecimal d) const { return NumberText::FormatOneDecimal(d.Value); }
         QString operator()(double d) const
         {
             if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.007199254740992e15)
@@ -21,5 +24,5 @@ QString CellText(const ListCell &cell)
 
 bool IsNumber(const ListCell &cell)
 {
-    return std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<double>(cell);
+    return !std::holds_alternative<std::monostate>(cell) && !std::holds_alternative<QString>(cell);
 }

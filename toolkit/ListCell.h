@@ -6,11 +6,19 @@
 #include <variant>
 #include <vector>
 
-// One cell of a multi-column list: unset, a text, or a number shown in plain decimal.
-using ListCell = std::variant<std::monostate, QString, std::int64_t, double>;
+// A number shown with the "0.0" format. Formatting waits until the cell is shown or read as text, so filling a
+// long list formats only the rows on screen.
+struct OneDecimal
+{
+    double Value = 0;
+    friend bool operator==(const OneDecimal &, const OneDecimal &) = default;
+};
+
+// One cell of a multi-column list: unset, a text, a number shown in plain decimal, or one shown as "0.0".
+using ListCell = std::variant<std::monostate, QString, std::int64_t, double, OneDecimal>;
 
 // The cell as the list shows it: texts as they are, numbers in plain decimal (whole doubles without a point),
-// unset cells empty.
+// "0.0" numbers with one decimal, unset cells empty.
 QString CellText(const ListCell &cell);
 
 bool IsNumber(const ListCell &cell);

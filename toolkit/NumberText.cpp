@@ -2,6 +2,16 @@
 
 #include <cmath>
 
+QString NumberText::FormatOneDecimal(double value)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    QString s = QString::number(value, 'f', 1);
+    if (s == QLatin1String("-0.0"))
+        s.remove(0, 1);
+    return s;
+}
+
 std::optional<std::int16_t> NumberText::ToInt16(const QString &text, const QLocale &locale)
 {
     bool ok = false;
