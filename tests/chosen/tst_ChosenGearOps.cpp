@@ -1,4 +1,3 @@
-#include "TestSupport.h"
 #include "chosen/ChosenGearOps.h"
 #include "core/clsGearList.h"
 #include "core/clsSubCategory.h"
@@ -13,7 +12,10 @@
 
 namespace {
 
-QString Key(qsizetype n) { return QLatin1Char('k') + QString::number(n); }
+QString Key(qsizetype n)
+{
+    return QLatin1Char('k') + QString::number(n);
+}
 
 // Catalogue items owned by the test; the chosen lines only point at them.
 struct Shelf
@@ -353,9 +355,9 @@ private slots:
         QFETCH(double, lineWeight);
         Shelf shelf;
         clsGearList gear;
-        gear.AddChosenItem(shelf.Make(QStringLiteral("Gear"), std::int16_t(bp), std::int16_t(gp),
-                                      std::int16_t(dollar), weight),
-                           quantity, dollars);
+        gear.AddChosenItem(
+            shelf.Make(QStringLiteral("Gear"), std::int16_t(bp), std::int16_t(gp), std::int16_t(dollar), weight),
+            quantity, dollars);
         const clsChosenItem &line = gear.ChosenGear()->Item(QStringLiteral("k1"));
         QCOMPARE(line.LineCost_GP(), lineGP);
         QCOMPARE(line.LineCost_BP(), lineBP);
@@ -413,35 +415,37 @@ private slots:
             for (int step = 1; step <= steps; ++step) {
                 const int count = int(model.size());
                 const int op = count == 0 ? 0 : pick(0, 3);
-                QString done;
-                if (op == 0) {
-                    clsItem *item = items[std::size_t(pick(0, int(items.size()) - 1))];
-                    const std::int32_t quantity = pick(1, 1000);
-                    const bool dollars = pick(0, 1) == 1;
-                    gear.AddChosenItem(item, quantity, dollars);
-                    model.push_back({gear.ChosenGear()->Find(Key(count + 1)), item, quantity, dollars});
-                    done = QStringLiteral("append");
-                    if (!model.back().line)
-                        done += QStringLiteral(" (no line under the next key)");
-                } else if (op == 1) {
-                    const int n = pick(1, count);
-                    const std::int32_t quantity = pick(0, 100000);
-                    ChosenGearOps::ChangeQuantity(gear, n, quantity);
-                    model[std::size_t(n - 1)].quantity = quantity;
-                    done = QStringLiteral("quantity of %1 to %2").arg(n).arg(quantity);
-                } else if (op == 2) {
-                    const int n = pick(1, count);
-                    const int t = pick(1, count);
-                    ChosenGearOps::MoveLine(gear, n, t);
-                    ModelMove(model, n, t);
-                    done = QStringLiteral("move %1 to %2").arg(n).arg(t);
-                } else {
-                    const int n = pick(1, count);
-                    ChosenGearOps::RemoveLine(gear, n);
-                    model.erase(model.begin() + (n - 1));
-                    done = QStringLiteral("remove %1").arg(n);
+                QString done, why;
+                try {
+                    if (op == 0) {
+                        clsItem *item = items[std::size_t(pick(0, int(items.size()) - 1))];
+                        const std::int32_t quantity = pick(1, 1000);
+                        const bool dollars = pick(0, 1) == 1;
+                        done = QStringLiteral("append");
+                        gear.AddChosenItem(item, quantity, dollars);
+                        model.push_back({gear.ChosenGear()->Find(Key(count + 1)), item, quantity, dollars});
+                    } else if (op == 1) {
+                        const int n = pick(1, count);
+                        const std::int32_t quantity = pick(0, 100000);
+                        done = QStringLiteral("quantity of %1 to %2").arg(n).arg(quantity);
+                        ChosenGearOps::ChangeQuantity(gear, n, quantity);
+                        model[std::size_t(n - 1)].quantity = quantity;
+                    } else if (op == 2) {
+                        const int n = pick(1, count);
+                        const int t = pick(1, count);
+                        done = QStringLiteral("move %1 to %2").arg(n).arg(t);
+                        ChosenGearOps::MoveLine(gear, n, t);
+                        ModelMove(model, n, t);
+                    } else {
+                        const int n = pick(1, count);
+                        done = QStringLiteral("remove %1").arg(n);
+                        ChosenGearOps::RemoveLine(gear, n);
+                        model.erase(model.begin() + (n - 1));
+                    }
+                    why = Mismatch(gear, model);
+                } catch (const clsError &error) {
+                    why = error.Description();
                 }
-                const QString why = Mismatch(gear, model);
                 if (!why.isEmpty()) {
                     const QString message = QStringLiteral("seed %1, step %2 (%3 of %4 lines): %5")
                                                 .arg(seed)
@@ -478,26 +482,30 @@ private slots:
             int t;
         };
         const Step steps[] = {
-            {'m', 39999, 32768}, {'m', 32768, 40000}, {'m', 40000, 1},     {'m', 1, 32769},  {'m', 32767, 32769},
-            {'m', 32769, 32767}, {'q', 35000, 12},    {'q', 32768, 32768}, {'r', 32768, 0},  {'r', 39999, 0},
-            {'r', 1, 0},         {'m', 32770, 32769}, {'q', 39998, 5},     {'m', 39998, 2},
+            {'m', 39999, 32768}, {'m', 32768, 40000}, {'m', 40000, 1},     {'m', 1, 32769}, {'m', 32767, 32769},
+            {'m', 32769, 32767}, {'q', 35000, 12},    {'q', 32768, 32768}, {'r', 32768, 0}, {'r', 39999, 0},
+            {'r', 1, 0},         {'m', 32770, 32769}, {'q', 39997, 5},     {'m', 39997, 2},
         };
         for (const Step &step : steps) {
             QString done;
-            if (step.op == 'm') {
-                ChosenGearOps::MoveLine(gear, step.n, step.t);
-                ModelMove(model, step.n, step.t);
-                done = QStringLiteral("move %1 to %2").arg(step.n).arg(step.t);
-            } else if (step.op == 'q') {
-                ChosenGearOps::ChangeQuantity(gear, step.n, step.t);
-                model[std::size_t(step.n - 1)].quantity = step.t;
-                done = QStringLiteral("quantity of %1 to %2").arg(step.n).arg(step.t);
-            } else {
-                ChosenGearOps::RemoveLine(gear, step.n);
-                model.erase(model.begin() + (step.n - 1));
-                done = QStringLiteral("remove %1").arg(step.n);
+            try {
+                if (step.op == 'm') {
+                    done = QStringLiteral("move %1 to %2").arg(step.n).arg(step.t);
+                    ChosenGearOps::MoveLine(gear, step.n, step.t);
+                    ModelMove(model, step.n, step.t);
+                } else if (step.op == 'q') {
+                    done = QStringLiteral("quantity of %1 to %2").arg(step.n).arg(step.t);
+                    ChosenGearOps::ChangeQuantity(gear, step.n, step.t);
+                    model[std::size_t(step.n - 1)].quantity = step.t;
+                } else {
+                    done = QStringLiteral("remove %1").arg(step.n);
+                    ChosenGearOps::RemoveLine(gear, step.n);
+                    model.erase(model.begin() + (step.n - 1));
+                }
+                why = Mismatch(gear, model);
+            } catch (const clsError &error) {
+                why = error.Description();
             }
-            why = Mismatch(gear, model);
             QVERIFY2(why.isEmpty(), qPrintable(done + QStringLiteral(": ") + why));
         }
         QCOMPARE(gear.ChosenGear()->Count(), qsizetype(count - 3));

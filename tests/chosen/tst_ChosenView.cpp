@@ -67,9 +67,9 @@ QStringList RowTexts(const ListRows &rows, int row)
     return cells;
 }
 
-const QStringList HeaderCells = {QStringLiteral("Item"),    QStringLiteral("Type"),    QStringLiteral("Reference"),
-                                 QStringLiteral("Qty"),     QStringLiteral("GP Cost"), QStringLiteral("BP Cost"),
-                                 QStringLiteral("$ Cost"),  QStringLiteral("Weight (lbs.)")};
+const QStringList HeaderCells = {QStringLiteral("Item"),   QStringLiteral("Type"),         QStringLiteral("Reference"),
+                                 QStringLiteral("Qty"),    QStringLiteral("GP Cost"),      QStringLiteral("BP Cost"),
+                                 QStringLiteral("$ Cost"), QStringLiteral("Weight (lbs.)")};
 
 // The HTML table read back: each <tr> with the unescaped texts of its cells, and whether they were <th>.
 struct ParsedTable
@@ -209,12 +209,12 @@ private slots:
                                                              {"B", "S", "R", 0, 5, 7, 0.5, 4, true},
                                                              {"C", "S", "R", 10, 0, 3, 0.0, 1, false}}
                                           << QStringList{"0", "16", "28", "6.5"};
-        QTest::newRow("weightless lines") << QList<Purchase>{{"A", "S", "R", 1, 0, 5, 0.0, 2, false},
-                                                             {"B", "S", "R", 0, 2, 0, 0.0, 7, true}}
-                                          << QStringList{"0", "2", "0", "0.0"};
-        QTest::newRow("gadgets in points") << QList<Purchase>{{"A", "S", "R", 0, 3, 9, 0.25, 4, false},
-                                                              {"B", "S", "R", 0, 1, 1, 0.25, 2, false}}
-                                           << QStringList{"14", "0", "0", "1.5"};
+        QTest::newRow("weightless lines")
+            << QList<Purchase>{{"A", "S", "R", 1, 0, 5, 0.0, 2, false}, {"B", "S", "R", 0, 2, 0, 0.0, 7, true}}
+            << QStringList{"0", "2", "0", "0.0"};
+        QTest::newRow("gadgets in points")
+            << QList<Purchase>{{"A", "S", "R", 0, 3, 9, 0.25, 4, false}, {"B", "S", "R", 0, 1, 1, 0.25, 2, false}}
+            << QStringList{"14", "0", "0", "1.5"};
         QTest::newRow("dollars only") << QList<Purchase>{{"A", "S", "R", 5, 0, 100, 2.0, 1, true},
                                                          {"B", "S", "R", 5, 0, 250, 1.0, 2, true}}
                                       << QStringList{"0", "0", "600", "4.0"};
@@ -254,8 +254,7 @@ private slots:
     {
         Shelf shelf;
         clsGearList gear;
-        Buy(gear, shelf,
-            {{"Gone", "S", "R", 9, 9, 9, 9.0, 2, false}, {"Kept", "S", "R", 2, 0, 40, 1.5, 3, false}});
+        Buy(gear, shelf, {{"Gone", "S", "R", 9, 9, 9, 9.0, 2, false}, {"Kept", "S", "R", 2, 0, 40, 1.5, 3, false}});
         gear.ChosenGear()->Item(QStringLiteral("k1")).Dispose();
         const ListRows rows = ChosenView::Rows(*gear.ChosenGear());
         QCOMPARE(rows.RowCount(), 4);
@@ -309,10 +308,11 @@ private slots:
         clsGearList gear;
         Buy(gear, shelf, {{"Pocket Torch", "Lights", "QV 12", 2, 0, 40, 1.5, 3, false}});
         const ListRows rows = ChosenView::Rows(*gear.ChosenGear());
-        const QString expected = QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n"
-                                                "Pocket Torch\tLights\tQV 12\t3\t0\t6\t0\t4.5\r\n"
-                                                "------\t\t\t\t\t\t\t\r\n"
-                                                "Totals\t\t\t\t0\t6\t0\t4.5\r\n");
+        const QString expected =
+            QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n"
+                           "Pocket Torch\tLights\tQV 12\t3\t0\t6\t0\t4.5\r\n"
+                           "------\t\t\t\t\t\t\t\r\n"
+                           "Totals\t\t\t\t0\t6\t0\t4.5\r\n");
         QCOMPARE(ChosenView::Text(rows), expected);
         QCOMPARE(ChosenView::Line(rows, 1), QStringLiteral("------\t\t\t\t\t\t\t\r\n"));
     }
@@ -342,11 +342,12 @@ private slots:
                            .Items->Item(QStringLiteral("Smoke Pen"));
         gear.AddChosenItem(&knife, 4, true);
         gear.AddChosenItem(&pen, 2, false);
-        const QString expected = QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n"
-                                                "Throwing Knife\tKnives\tQCR 41\t4\t0\t0\t140\t2.0\r\n"
-                                                "Smoke Pen\tEscape Gadgets\tGAL 14/15\t2\t6\t0\t0\t0.2\r\n"
-                                                "------\t\t\t\t\t\t\t\r\n"
-                                                "Totals\t\t\t\t6\t0\t140\t2.2\r\n");
+        const QString expected =
+            QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n"
+                           "Throwing Knife\tKnives\tQCR 41\t4\t0\t0\t140\t2.0\r\n"
+                           "Smoke Pen\tEscape Gadgets\tGAL 14/15\t2\t6\t0\t0\t0.2\r\n"
+                           "------\t\t\t\t\t\t\t\r\n"
+                           "Totals\t\t\t\t6\t0\t140\t2.2\r\n");
         QCOMPARE(ChosenView::Text(ChosenView::Rows(*gear.ChosenGear())), expected);
     }
 
@@ -433,11 +434,11 @@ private slots:
 
         QTest::newRow("empty list") << QList<Purchase>{};
         QTest::newRow("one line") << QList<Purchase>{{"Pocket Torch", "Lights", "QV 12", 2, 0, 40, 1.5, 3, false}};
-        QTest::newRow("markup characters") << QList<Purchase>{
-            {"Knife <Folding>", "Tools & <Kits>", "QV \"7\"", 2, 0, 40, 1.5, 3, false},
-            {"Salt & Pepper Shaker", "Kitchen", "A&B 2", 0, 3, 15, 0.5, 4, true},
-            {"\"Quiet\" Shoes", "Clothing", "O'Neil 4", 1, 0, 5, 0.0, 2, false},
-            {"O'Hara's <b>Lockpick</b> &amp;", "Tools & <Kits>", "<i>", 3, 0, 9, 0.25, 1, true}};
+        QTest::newRow("markup characters")
+            << QList<Purchase>{{"Knife <Folding>", "Tools & <Kits>", "QV \"7\"", 2, 0, 40, 1.5, 3, false},
+                               {"Salt & Pepper Shaker", "Kitchen", "A&B 2", 0, 3, 15, 0.5, 4, true},
+                               {"\"Quiet\" Shoes", "Clothing", "O'Neil 4", 1, 0, 5, 0.0, 2, false},
+                               {"O'Hara's <b>Lockpick</b> &amp;", "Tools & <Kits>", "<i>", 3, 0, 9, 0.25, 1, true}};
         QTest::newRow("several lines") << QList<Purchase>{{"A", "S", "R 1", 2, 0, 40, 1.5, 3, false},
                                                           {"B", "S", "R 2", 0, 5, 7, 0.5, 4, true},
                                                           {"C", "T", "", 10, 0, 3, 0.0, 1, false}};
