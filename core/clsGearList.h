@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 inline const QString ErrorTitle = QStringLiteral("Quellvane Gear Chooser [v1.01]");
 inline const QString GearFileName = QStringLiteral("zOrorOviz.csv");
@@ -49,12 +50,13 @@ private:
     std::unique_ptr<IMainForm> m_mainForm;
 
     // Consecutive records usually share their category and sub-category: remember the last ones by their bytes.
+    // The bytes are copied, since a field with doubled quotes lives in a reader buffer that the next record reuses.
     struct RecordCache
     {
-        std::string_view categoryText;
+        std::string categoryText;
         clsCategory *category = nullptr;
         bool gadget = false;
-        std::string_view subCategoryText;
+        std::string subCategoryText;
         clsSubCategory *subCategory = nullptr;
     } m_cache;
 };

@@ -14,8 +14,8 @@ QString CellText(const ListCell &cell)
         QString operator()(OneDecimal d) const { return NumberText::FormatOneDecimal(d.Value); }
         QString operator()(double d) const
         {
-            if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.007199254740992e15)
-                return QString::number(static_cast<long long>(d));
+            if (std::isfinite(d) && d == std::trunc(d))
+                return QString::number(d, 'f', 0);
             return QString::number(d, 'g', 15);
         }
     };

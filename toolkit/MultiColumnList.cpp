@@ -188,7 +188,9 @@ void MultiColumnList::mouseDoubleClickEvent(QMouseEvent *event)
 
 void MultiColumnList::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Enter carries the keypad modifier.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
         if (ListIndex() >= 0)
             emit DblClick();
         event->accept();

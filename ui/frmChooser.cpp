@@ -134,6 +134,11 @@ frmChooser::frmChooser()
     cboCat->setAccessibleName(QStringLiteral("Category"));
     cboSubCat->setAccessibleName(QStringLiteral("Sub Category"));
     cboCurrency->setAccessibleName(QStringLiteral("Currency"));
+    // Qt on Linux names a drop-down after its entry and takes the label from a buddy; the currency has none.
+    cboCurrency->setAccessibleDescription(QStringLiteral("Currency: pay in points or in dollars"));
+    lstGear->setAccessibleDescription(QStringLiteral("Enter or a double-click buys the selected item"));
+    lstChosen->setAccessibleDescription(
+        QStringLiteral("Enter or a double-click changes the quantity or row of the selected line, or removes it"));
     txtInfo->setAccessibleName(QStringLiteral("Help and about"));
     lblList[0]->setBuddy(cboCat);
     lblList[1]->setBuddy(cboSubCat);
@@ -208,6 +213,8 @@ void frmChooser::Form_Load()
     if (cboCat->ListCount() > 0)
         cboCat->setListIndex(0);
     setOuterSizeTwips(8500, 6000);
+    if (!isVisible())
+        m_pendingOuterSize = QSize(8500, 6000);
 }
 
 void frmChooser::SetupTabs()
@@ -248,6 +255,16 @@ void frmChooser::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
+void frmChooser::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Until the window is shown its frame is unknown, so the outer size set by the load was the inner one.
+    if (m_pendingOuterSize.isValid()) {
+        setOuterSizeTwips(m_pendingOuterSize.width(), m_pendingOuterSize.height());
+        m_pendingOuterSize = QSize();
+    }
+}
+
 void frmChooser::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
@@ -261,11 +278,10 @@ void frmChooser::Form_Resize()
     if (isMinimized() || (width() == 0 && height() == 0))
         return;
     const QSize outer = outerSizeTwips();
-    if (outer.width() < MinOuterWidth || outer.height() < MinOuterHeight) {
-        // Each change raises a further resize, which lays the window out again.
+    // Each change raises a further resize, which lays the window out again; a window manager may also refuse
+    // it, so the layout below still runs for the size the window has now.
+    if (outer.width() < MinOuterWidth || outer.height() < MinOuterHeight)
         setOuterSizeTwips(std::max(outer.width(), MinOuterWidth), std::max(outer.height(), MinOuterHeight));
-        return;
-    }
     const int W = Twips::FromPixelsX(width(), this);
     const int H = Twips::FromPixelsY(height(), this);
     Twips::Move(tabMain, 60, 60, W - 120, H - 120);
@@ -334,7 +350,8 @@ void frmChooser::cboSubCat_Click()
     m_currentSubCat = &m_currentCat->SubCategories->Item(cboSubCat->List(cboSubCat->ListIndex()));
     lstGear->SetRows(GearRows::Rows(*m_currentSubCat, m_useGP));
     lstGear->setListIndex(0);
-    lstGear_Click(); // the rows were replaced: the button must follow even when nothing could be selected
+    if (lstGear->ListIndex() == -1)
+        lstGear_Click(); // nothing to select in an empty list: the button still follows it
 }
 
 void frmChooser::lstGear_Click()

@@ -50,6 +50,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void SetupTabs();
@@ -93,5 +94,7 @@ private:
     std::array<QLabel *, 6> lblList{};
 
     QEventLoop *m_modalLoop = nullptr;
+    // The outer size asked for before the window had a frame; applied again once it is shown.
+    QSize m_pendingOuterSize;
     bool m_inResize = false;
 };

@@ -63,6 +63,8 @@ frmLine::frmLine(QWidget *parent)
     txtQuantity->installEventFilter(this);
     txtQuantity->setAccessibleName(QStringLiteral("Quantity"));
     cboRow->setAccessibleName(QStringLiteral("Target row"));
+    // Qt on Linux names a drop-down after its entry; the description tells what the number is.
+    cboRow->setAccessibleDescription(QStringLiteral("Target row: the row to move the line to"));
     connect(cboRow, &DropDownList::Click, this, &frmLine::cboRow_Click);
 
     cmdOk->setDefault(true);
@@ -132,7 +134,10 @@ void frmLine::txtQuantity_KeyUp()
     const auto value = NumberText::ToInt16(text);
     if (value && *value >= 1) {
         m_quantity = *value;
-        txtQuantity->setText(QString::number(*value));
+        // Rewriting text that is already plain would drop the selection and the caret the user just placed.
+        const QString plain = QString::number(*value);
+        if (text != plain)
+            txtQuantity->setText(plain);
         return;
     }
     // Undo the keystroke; with the box last emptied there is nothing to show, never "-1".
