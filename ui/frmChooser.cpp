@@ -6,6 +6,7 @@
 #include "core/clsGearList.h"
 #include "toolkit/AppPath.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
 #include "toolkit/MsgBox.h"
 #include "toolkit/MultiColumnList.h"
@@ -63,10 +64,7 @@ frmChooser::frmChooser()
 {
     setObjectName(QStringLiteral("frmChooser"));
     setWindowTitle(MainTitle);
-    // The design's geometry was drawn for an 8-point interface font.
-    QFont designFont = font();
-    designFont.setPointSizeF(8.25);
-    setFont(designFont);
+    setFont(DesignFont(font()));
     tabMain->setObjectName(QStringLiteral("tabMain"));
     txtInfo->setObjectName(QStringLiteral("txtInfo"));
     lstChosen->setObjectName(QStringLiteral("lstChosen"));

@@ -1,5 +1,6 @@
 #include "ui/frmLine.h"
 
+#include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/Twips.h"
@@ -19,10 +20,7 @@ frmLine::frmLine(QWidget *parent)
       cmdOk(new QPushButton(QStringLiteral("&OK"), this)), cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
 {
     setWindowTitle(QStringLiteral("Row Change"));
-    // The design's geometry was drawn for an 8-point interface font.
-    QFont designFont = font();
-    designFont.setPointSizeF(8.25);
-    setFont(designFont);
+    setFont(DesignFont(font()));
     setObjectName(QStringLiteral("frmLine"));
     setFixedSize(Twips::ToPixelsX(2535, this), Twips::ToPixelsY(1815, this));
 

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QFont>
+
+// The font the windows' twips geometry was drawn for: a narrow 7.5-point sans serif (the lists set their own 8.25
+// points). Liberation Sans (or Arial) keeps the captions inside their design widths, where the desktop's usual wider
+// face would cut them off.
+QFont DesignFont(const QFont &base);
