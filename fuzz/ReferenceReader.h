@@ -4,8 +4,8 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -39,7 +39,12 @@ public:
     }
 
 private:
-    enum class Field { Read, PastEnd, Unterminated };
+    enum class Field
+    {
+        Read,
+        PastEnd,
+        Unterminated
+    };
 
     static bool IsSeparator(char c) { return c == ',' || c == '\r' || c == '\n'; }
 
@@ -87,10 +92,10 @@ private:
 };
 
 // A broken invariant: say which, then abort so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                                                      \
-    do {                                                                                                           \
-        if (!(condition)) {                                                                                        \
-            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition);                 \
-            std::abort();                                                                                          \
-        }                                                                                                          \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition);                     \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)

@@ -3,10 +3,10 @@
 #include "core/clsGearList.h"
 #include "toolkit/MsgBox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <memory>
@@ -22,13 +22,25 @@ struct Seen
     MsgBox::Icon icon = MsgBox::Icon::Information;
 };
 
-// One folder for the whole process: writing the file again is cheaper than a new folder per input.
+// One folder for the whole process: writing the file again is cheaper than a new folder per input. Memory-backed
+// where there is such a folder, as the file is rewritten for every input. A crash or libFuzzer's quick exit skips
+// cleaning up, so the folder carries the process id and folders of processes that are gone are removed.
 const QString &Folder()
 {
-    static QTemporaryDir dir;
     static const QString path = [] {
-        FUZZ_CHECK(dir.isValid());
-        return dir.path();
+        const QDir base(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath());
+        const QString prefix = QStringLiteral("tarnwick-fuzz-");
+        if (QDir(QStringLiteral("/proc/self")).exists()) {
+            for (const QString &name : base.entryList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+                bool number = false;
+                const qint64 pid = name.mid(prefix.size()).toLongLong(&number);
+                if (number && !QDir(QStringLiteral("/proc/%1").arg(pid)).exists())
+                    QDir(base.filePath(name)).removeRecursively();
+            }
+        }
+        const QString folder = base.filePath(prefix + QString::number(QCoreApplication::applicationPid()));
+        FUZZ_CHECK(QDir().mkpath(folder));
+        return folder;
     }();
     return path;
 }
@@ -71,8 +83,7 @@ Expected Predict(std::string_view input)
     return e;
 }
 
-template <typename T>
-void CheckKeys(const KeyedCollection<T> &collection)
+template <typename T> void CheckKeys(const KeyedCollection<T> &collection)
 {
     qsizetype count = 0;
     QSet<QString> folded;
@@ -184,5 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     CheckCatalogue(*app);
     CheckFiled(*app, expected);
     app->ReleaseAll();
+    // A killed run cannot clean up its folder; at least it leaves no data behind.
+    QFile::remove(FilePath());
     return 0;
 }
