@@ -1,5 +1,5 @@
-#include "ui/frmChooser.h"
 #include "core/modGeneral.h"
+#include "ui/frmChooser.h"
 
 int main(int argc, char *argv[])
 {

@@ -3,7 +3,10 @@
 #include "core/clsGearList.h"
 
 namespace {
-QString LineKey(std::int32_t n) { return QLatin1Char('k') + QString::number(n); }
+QString LineKey(std::int32_t n)
+{
+    return QLatin1Char('k') + QString::number(n);
+}
 } // namespace
 
 void ChosenGearOps::ChangeQuantity(clsGearList &gearList, std::int32_t n, std::int32_t quantity)

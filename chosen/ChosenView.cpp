@@ -3,14 +3,56 @@
 #include "core/clsSubCategory.h"
 
 #include <cmath>
+#include <variant>
+#include <vector>
 
 namespace {
+// A text as QString::toHtmlEscaped gives it, appended to `out`.
+void AppendHtmlEscaped(QString &out, QStringView text)
+{
+    const QChar *p = text.data();
+    const QChar *end = p + text.size();
+    while (p != end) {
+        const QChar *plain = p;
+        while (p != end && *p != u'<' && *p != u'>' && *p != u'&' && *p != u'"')
+            ++p;
+        out.append(plain, p - plain);
+        if (p == end)
+            break;
+        switch (p->unicode()) {
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        default:
+            out += QLatin1String("&quot;");
+            break;
+        }
+        ++p;
+    }
+}
+
+void AppendLine(QString &out, const ListRows &rows, int row)
+{
+    for (int c = 0; c < rows.Columns; ++c) {
+        if (c)
+            out += QLatin1Char('\t');
+        AppendCellText(out, rows.At(row, c));
+    }
+    out += QLatin1String("\r\n");
+}
+
 const QStringList &HeaderFields()
 {
-    static const QStringList fields = {QStringLiteral("Item"),    QStringLiteral("Type"),
+    static const QStringList fields = {QStringLiteral("Item"),      QStringLiteral("Type"),
                                        QStringLiteral("Reference"), QStringLiteral("Qty"),
-                                       QStringLiteral("GP Cost"), QStringLiteral("BP Cost"),
-                                       QStringLiteral("$ Cost"),  QStringLiteral("Weight (lbs.)")};
+                                       QStringLiteral("GP Cost"),   QStringLiteral("BP Cost"),
+                                       QStringLiteral("$ Cost"),    QStringLiteral("Weight (lbs.)")};
     return fields;
 }
 } // namespace
@@ -22,23 +64,26 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
     rows.Cells.reserve(std::size_t(chosenGear.Count() + 2) * Columns);
     std::int64_t totalGP = 0, totalBP = 0, totalDollar = 0;
     double totalWeight = 0;
+    std::vector<ListCell> &cells = rows.Cells;
+    // Cells are made in place, row after row (a long list is rebuilt on every edit).
     for (const clsChosenItem *line : chosenGear) {
         const clsItem *item = line->Item();
-        const int r = rows.AddRow();
         if (item) {
-            rows.At(r, 0) = item->Name;
-            rows.At(r, 1) = item->Parent ? item->Parent->Name : QString();
-            rows.At(r, 2) = item->Reference;
+            cells.emplace_back(std::in_place_type<QString>, item->Name);
+            cells.emplace_back(std::in_place_type<QString>, item->Parent ? item->Parent->Name : QString());
+            cells.emplace_back(std::in_place_type<QString>, item->Reference);
         } else {
-            rows.At(r, 0) = QString();
+            cells.emplace_back(std::in_place_type<QString>);
+            cells.emplace_back();
+            cells.emplace_back();
         }
-        rows.At(r, 3) = std::int64_t(line->Quantity());
+        cells.emplace_back(std::in_place_type<std::int64_t>, line->Quantity());
         const double gp = line->LineCost_GP(), bp = line->LineCost_BP(), dollar = line->LineCost_Dollar();
         const double weight = line->LineWeight_lb();
-        rows.At(r, 4) = gp;
-        rows.At(r, 5) = bp;
-        rows.At(r, 6) = dollar;
-        rows.At(r, 7) = OneDecimal{weight};
+        cells.emplace_back(std::in_place_type<double>, gp);
+        cells.emplace_back(std::in_place_type<double>, bp);
+        cells.emplace_back(std::in_place_type<double>, dollar);
+        cells.emplace_back(OneDecimal{weight});
         totalGP += std::llround(gp);
         totalBP += std::llround(bp);
         totalDollar += std::llround(dollar);
@@ -69,19 +114,17 @@ QString ChosenView::Line(const ListRows &rows, int row)
     if (row < 0 || row > rows.RowCount() - 1)
         return {};
     QString line;
-    for (int c = 0; c < rows.Columns; ++c) {
-        if (c)
-            line += QLatin1Char('\t');
-        line += CellText(rows.At(row, c));
-    }
-    return line + QLatin1String("\r\n");
+    AppendLine(line, rows, row);
+    return line;
 }
 
 QString ChosenView::Text(const ListRows &rows)
 {
     QString text = HeaderLine();
+    // One text grown in place; a line of a long list is about this long.
+    text.reserve(text.size() + qsizetype(rows.RowCount()) * 80);
     for (int r = 0; r < rows.RowCount(); ++r)
-        text += Line(rows, r);
+        AppendLine(text, rows, r);
     return text;
 }
 
@@ -91,10 +134,19 @@ QString ChosenView::Html(const ListRows &rows)
     for (const QString &h : HeaderFields())
         html += QLatin1String("<th>") + h.toHtmlEscaped() + QLatin1String("</th>");
     html += QLatin1String("</tr>\n");
+    html.reserve(html.size() + qsizetype(rows.RowCount()) * (rows.Columns * 9 + 80 + 10));
     for (int r = 0; r < rows.RowCount(); ++r) {
         html += QLatin1String("<tr>");
-        for (int c = 0; c < rows.Columns; ++c)
-            html += QLatin1String("<td>") + CellText(rows.At(r, c)).toHtmlEscaped() + QLatin1String("</td>");
+        for (int c = 0; c < rows.Columns; ++c) {
+            html += QLatin1String("<td>");
+            const ListCell &cell = rows.At(r, c);
+            // Numbers hold nothing that needs escaping.
+            if (const auto *text = std::get_if<QString>(&cell))
+                AppendHtmlEscaped(html, *text);
+            else
+                AppendCellText(html, cell);
+            html += QLatin1String("</td>");
+        }
         html += QLatin1String("</tr>\n");
     }
     return html + QLatin1String("</table>\n");

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,11 @@ namespace GearFile {
 
 inline constexpr int FieldsPerRecord = 9;
 
-enum class TextEncoding { Utf8, Windows1252 };
+enum class TextEncoding
+{
+    Utf8,
+    Windows1252
+};
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
@@ -29,7 +35,8 @@ QString Decode(std::string_view bytes, TextEncoding encoding);
 class FieldReader
 {
 public:
-    enum class Result {
+    enum class Result
+    {
         Field,             // a field was read
         PastEndOfFile,     // the end of the data came before the field
         UnterminatedQuote, // a quoted field ran to the end of the data
@@ -43,7 +50,8 @@ public:
     // The field stays valid until the same scratch slot is used again (slots let a record keep nine fields).
     Result ReadField(std::string_view &field, std::size_t scratchSlot = 0);
 
-    enum class RecordResult {
+    enum class RecordResult
+    {
         Record,            // nine fields were read
         EndOfData,         // only empty fields (blank lines, spaces) before the end: no record
         PastEndOfFile,     // the end of the data came inside a record
@@ -55,6 +63,36 @@ private:
     std::string_view m_data;
     std::size_t m_pos = 0;
     std::array<std::string, FieldsPerRecord> m_scratch;
+    // The separators of the 64 bytes from m_maskBase, one bit each, kept from field to field and record to record.
+    std::size_t m_maskBase = std::size_t(-1) - 64;
+    std::uint64_t m_mask = 0;
+};
+
+// Texts made from ASCII bytes, the recent ones kept by their bytes: catalogue records repeat their references,
+// and a repeat shares the text made before instead of making another.
+class TextCache
+{
+public:
+    TextCache();
+    ~TextCache();
+    TextCache(const TextCache &) = delete;
+    TextCache &operator=(const TextCache &) = delete;
+
+    // The text of `ascii` (bytes below 0x80 only).
+    QString Text(std::string_view ascii);
+
+private:
+    static constexpr std::size_t Entries = 4096;
+    static constexpr std::size_t MaxBytes = 30;
+    static QString Widen(std::string_view ascii);
+
+    struct Entry
+    {
+        char bytes[MaxBytes];
+        std::uint8_t size = 0;
+        QString text;
+    };
+    std::unique_ptr<Entry[]> m_entries;
 };
 
 // The nine fields of one record as read from the file, with the file's encoding.
@@ -62,6 +100,7 @@ struct GearRecord
 {
     std::array<std::string_view, FieldsPerRecord> Fields;
     TextEncoding Encoding = TextEncoding::Utf8;
+    TextCache *Cache = nullptr; // while a file loads: shares the texts that recur
 
     QString Text(int column) const { return Decode(Fields[column], Encoding); }
 };

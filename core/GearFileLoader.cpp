@@ -6,7 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
+#include <cstdint>
 #include <new>
+#include <optional>
+#include <string>
 
 using GearFile::FieldReader;
 using GearFile::GearRecord;
@@ -45,25 +49,123 @@ private:
     QByteArray m_buffer;
 };
 
+// Numbers::ParsePlain, with the forms a catalogue is made of read here: up to fifteen digits, perhaps with a
+// point inside. Such a whole number and its power of ten are exact doubles, so one division rounds correctly,
+// giving what ParsePlain gives. Anything else goes to ParsePlain.
+std::optional<double> ParseNumber(std::string_view field)
+{
+    static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (field.empty() || field.size() > 15)
+        return Numbers::ParsePlain(field);
+    std::uint64_t whole = 0;
+    int decimals = -1; // digits after the point; -1 without one
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c >= '0' && c <= '9') {
+            whole = whole * 10 + std::uint64_t(c - '0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == '.' && decimals < 0 && i > 0) {
+            decimals = 0;
+        } else {
+            return Numbers::ParsePlain(field);
+        }
+    }
+    if (decimals == 0)
+        return Numbers::ParsePlain(field);
+    return decimals > 0 ? double(whole) / PowersOfTen[decimals] : double(whole);
+}
+
+bool AllDigits(std::string_view field)
+{
+    for (char c : field) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 // A 16-bit member: empty gives 0; a failed conversion leaves the member at 0 as well.
 std::int16_t ToInt16OrZero(std::string_view field)
 {
-    const auto value = Numbers::ParsePlain(field);
+    // Up to five digits, the usual cost, read directly: above 32767 is out of range, so 0.
+    if (!field.empty() && field.size() <= 5) {
+        int n = 0;
+        bool digits = true;
+        for (char c : field) {
+            digits = digits && c >= '0' && c <= '9';
+            n = n * 10 + (c - '0');
+        }
+        if (digits)
+            return n <= 32767 ? std::int16_t(n) : std::int16_t(0);
+    }
+    const auto value = ParseNumber(field);
     if (!value)
         return 0;
     return Numbers::RoundToInt16(*value).value_or(0);
 }
 
 // A reference number is present when it is not empty and does not read as zero.
-enum class RefNumber { Absent, Present, NotANumber };
+enum class RefNumber
+{
+    Absent,
+    Present,
+    NotANumber
+};
 RefNumber Classify(std::string_view field)
 {
     if (field.empty())
         return RefNumber::Absent;
-    const auto value = Numbers::ParsePlain(field);
+    // Plain digits, the usual page number, read as zero only when every digit is 0.
+    if (AllDigits(field))
+        return field.find_first_not_of('0') == std::string_view::npos ? RefNumber::Absent : RefNumber::Present;
+    const auto value = ParseNumber(field);
     if (!value)
         return RefNumber::NotANumber;
     return *value == 0 ? RefNumber::Absent : RefNumber::Present;
+}
+
+bool IsAscii(std::string_view bytes)
+{
+    unsigned char any = 0;
+    for (char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// The reference: the source, then the page numbers that are present ("QCR 88", "BLK 53/54"). ASCII parts,
+// which read the same in either encoding, are joined as bytes and made into a text once (shared through the
+// record's cache when it has one); others are decoded and joined.
+QString ComposeReference(const GearRecord &record, bool first, bool second)
+{
+    const std::string_view source = record.Fields[6];
+    const std::string_view pages[2] = {first ? record.Fields[7] : std::string_view(),
+                                       second ? record.Fields[8] : std::string_view()};
+    const std::size_t length =
+        source.size() + (first || second ? 1 : 0) + pages[0].size() + (first && second ? 1 : 0) + pages[1].size();
+    if (length == 0 || !IsAscii(source) || !IsAscii(pages[0]) || !IsAscii(pages[1])) {
+        QString reference = record.Text(6);
+        if (first && second)
+            reference += QLatin1Char(' ') + record.Text(7) + QLatin1Char('/') + record.Text(8);
+        else if (first)
+            reference += QLatin1Char(' ') + record.Text(7);
+        else if (second)
+            reference += QLatin1Char(' ') + record.Text(8);
+        return reference;
+    }
+    std::string composed;
+    composed.reserve(length);
+    composed.append(source);
+    if (first || second)
+        composed.push_back(' ');
+    composed.append(pages[0]);
+    if (first && second)
+        composed.push_back('/');
+    composed.append(pages[1]);
+    if (record.Cache)
+        return record.Cache->Text(composed);
+    return QString::fromLatin1(composed.data(), qsizetype(composed.size()));
 }
 
 } // namespace
@@ -81,7 +183,9 @@ bool clsGearList::LoadGearFile(const QString &folder)
             throw clsError(clsError::FileNotFound, QStringLiteral("File not found"));
         opened = true;
         std::string_view bytes = file.Read();
+        GearFile::TextCache cache;
         GearRecord record;
+        record.Cache = &cache;
         record.Encoding = GearFile::DetectEncoding(bytes);
         FieldReader reader(bytes);
         m_cache = {};
@@ -162,21 +266,17 @@ void clsGearList::AddGearRecord(const GearRecord &record)
         item->Cost_GP = 0;
         item->Cost_BP = ToInt16OrZero(f[3]);
     }
-    item->Weight_lb = Numbers::ParsePlain(f[4]).value_or(0.0);
+    // A weight too large for a double is a failed conversion, like a word.
+    const double weight = ParseNumber(f[4]).value_or(0.0);
+    item->Weight_lb = std::isfinite(weight) ? weight : 0.0;
     item->Cost_Dollar = ToInt16OrZero(f[5]);
 
     const RefNumber first = Classify(f[7]);
     const RefNumber second = Classify(f[8]);
-    QString reference = record.Text(6);
-    if (first != RefNumber::NotANumber && second != RefNumber::NotANumber) {
-        if (first == RefNumber::Present && second == RefNumber::Present)
-            reference += QLatin1Char(' ') + record.Text(7) + QLatin1Char('/') + record.Text(8);
-        else if (first == RefNumber::Present)
-            reference += QLatin1Char(' ') + record.Text(7);
-        else if (second == RefNumber::Present)
-            reference += QLatin1Char(' ') + record.Text(8);
-    }
-    item->Reference = std::move(reference);
+    // A page number that is not a number drops both.
+    const bool numbers = first != RefNumber::NotANumber && second != RefNumber::NotANumber;
+    item->Reference =
+        ComposeReference(record, numbers && first == RefNumber::Present, numbers && second == RefNumber::Present);
     item->Parent = sub;
     sub->Items->TryAdd(std::move(item), std::move(name));
 }

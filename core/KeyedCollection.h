@@ -2,14 +2,16 @@
 
 #include "core/clsError.h"
 
-#include <QHash>
+#include <QHashFunctions>
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <memory>
 #include <utility>
+#include <vector>
 
 // Keys compare by Unicode simple case folding, code point by code point, so that hash and equality agree.
 namespace FoldedKey {
@@ -19,9 +21,9 @@ bool Equal(QStringView a, QStringView b) noexcept;
 
 // An ordered collection of owned elements under text keys that compare without regard to letter case.
 // Enumeration follows insertion order. Elements live in a doubly linked list of nodes (so add-after, add-first
-// and remove are O(1)); a hash of the folded key beside it makes lookups O(1).
-template <typename T>
-class KeyedCollection
+// and remove are O(1)); an open-addressed table of the nodes beside it makes lookups O(1). Each node keeps its
+// key's hash, so growing the table never hashes a key again and a probe rarely has to compare texts.
+template <typename T> class KeyedCollection
 {
     struct Node
     {
@@ -29,19 +31,24 @@ class KeyedCollection
         std::unique_ptr<T> value;
         Node *prev = nullptr;
         Node *next = nullptr;
-    };
-
-    struct Key
-    {
-        QStringView view;
-        friend bool operator==(const Key &a, const Key &b) noexcept { return FoldedKey::Equal(a.view, b.view); }
-        friend size_t qHash(const Key &k, size_t seed = 0) noexcept { return FoldedKey::Hash(k.view, seed); }
+        size_t hash = 0;
     };
 
 public:
     KeyedCollection() = default;
     KeyedCollection(const KeyedCollection &) = delete;
     KeyedCollection &operator=(const KeyedCollection &) = delete;
+    // Takes over the elements, keys and storage of `other`, which is left empty.
+    KeyedCollection(KeyedCollection &&other) noexcept
+        : m_slots(std::move(other.m_slots)), m_mask(std::exchange(other.m_mask, 0)),
+          m_count(std::exchange(other.m_count, 0)), m_seed(other.m_seed), m_head(std::exchange(other.m_head, nullptr)),
+          m_tail(std::exchange(other.m_tail, nullptr)), m_blocks(std::move(other.m_blocks)),
+          m_spare(std::exchange(other.m_spare, nullptr)), m_blockNext(std::exchange(other.m_blockNext, nullptr)),
+          m_blockEnd(std::exchange(other.m_blockEnd, nullptr))
+    {
+        other.m_blocks.clear();
+    }
+    KeyedCollection &operator=(KeyedCollection &&) = delete;
     ~KeyedCollection() { Clear(); }
 
     class const_iterator
@@ -77,18 +84,22 @@ public:
     const_iterator begin() const { return const_iterator(m_head); }
     const_iterator end() const { return const_iterator(nullptr); }
 
-    qsizetype Count() const { return m_index.size(); }
-    bool IsEmpty() const { return m_index.isEmpty(); }
+    qsizetype Count() const { return m_count; }
+    bool IsEmpty() const { return m_count == 0; }
 
-    void Reserve(qsizetype n) { m_index.reserve(n); }
+    void Reserve(qsizetype n)
+    {
+        if (n > 0 && std::size_t(n) > maxLoad(slotCount()))
+            rehash(slotsFor(std::size_t(n)));
+    }
 
-    bool Contains(QStringView key) const { return m_index.contains(Key{key}); }
+    bool Contains(QStringView key) const { return findNode(key) != nullptr; }
 
     // The element under the key, or nullptr.
     T *Find(QStringView key) const
     {
-        auto it = m_index.constFind(Key{key});
-        return it == m_index.constEnd() ? nullptr : (*it)->value.get();
+        const Node *n = findNode(key);
+        return n ? n->value.get() : nullptr;
     }
 
     // The element under the key; a missing key is a failure.
@@ -108,44 +119,52 @@ public:
     // Adds directly after the element under `after`, which must be present.
     T &AddAfter(std::unique_ptr<T> value, QString key, QStringView after)
     {
-        auto it = m_index.constFind(Key{after});
-        if (it == m_index.constEnd())
+        Node *anchor = findNode(after);
+        if (!anchor)
             throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
-        return *insert(std::move(value), std::move(key), *it, true);
+        return *insert(std::move(value), std::move(key), anchor, true);
     }
 
     // Adds in front of every other element.
-    T &AddFirst(std::unique_ptr<T> value, QString key) { return *insert(std::move(value), std::move(key), nullptr, true); }
+    T &AddFirst(std::unique_ptr<T> value, QString key)
+    {
+        return *insert(std::move(value), std::move(key), nullptr, true);
+    }
 
     // Takes the element under the key out of the collection and hands it to the caller.
     std::unique_ptr<T> Take(QStringView key)
     {
-        auto it = m_index.find(Key{key});
-        if (it == m_index.end())
+        if (!m_slots)
             throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
-        Node *n = *it;
-        m_index.erase(it);
+        const std::size_t slot = findSlot(key, hashOf(key));
+        Node *n = m_slots[slot];
+        if (!n)
+            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+        eraseSlot(slot);
+        --m_count;
         unlink(n);
         std::unique_ptr<T> value = std::move(n->value);
-        delete n;
+        releaseNode(n);
         return value;
     }
 
     void Remove(QStringView key) { Take(key); }
 
     // Empties the collection, handing every element to `sink` in order (used to move elements, not copy them).
-    template <typename Sink>
-    void Drain(Sink &&sink)
+    template <typename Sink> void Drain(Sink &&sink)
     {
-        m_index.clear();
+        m_slots.reset();
+        m_mask = 0;
+        m_count = 0;
         Node *n = m_head;
         m_head = m_tail = nullptr;
         while (n) {
             Node *next = n->next;
             sink(std::move(n->value));
-            delete n;
             n = next;
         }
+        m_blocks.clear();
+        m_spare = m_blockNext = m_blockEnd = nullptr;
     }
 
     void Clear()
@@ -153,25 +172,130 @@ public:
         Drain([](std::unique_ptr<T>) {});
     }
 
+    // Gives the elements, in order, new keys in place: keyFor(i, key) writes the key of element i over `key`
+    // (resizing it and writing its units, which needs no allocation unless the key grows). No element or node
+    // moves. The keys must differ from one another: a clash is a failure, and the keys stay as written so far.
+    template <typename KeyFor> void Rekey(KeyFor &&keyFor)
+    {
+        if (m_count == 0)
+            return;
+        auto fresh = std::make_unique<Node *[]>(slotCount());
+        qsizetype i = 0;
+        try {
+            for (Node *n = m_head; n; n = n->next, ++i) {
+                keyFor(i, n->key);
+                const size_t hash = hashOf(n->key);
+                std::size_t slot = hash & m_mask;
+                for (; fresh[slot]; slot = (slot + 1) & m_mask) {
+                    if (fresh[slot]->hash == hash && FoldedKey::Equal(fresh[slot]->key, n->key))
+                        throwKeyInUse();
+                }
+                n->hash = hash;
+                fresh[slot] = n;
+            }
+        } catch (...) {
+            // Whatever keys the nodes hold now, the table is made again to match them (without allocating).
+            std::fill_n(fresh.get(), slotCount(), nullptr);
+            for (Node *n = m_head; n; n = n->next) {
+                n->hash = hashOf(n->key);
+                std::size_t slot = n->hash & m_mask;
+                while (fresh[slot])
+                    slot = (slot + 1) & m_mask;
+                fresh[slot] = n;
+            }
+            m_slots = std::move(fresh);
+            throw;
+        }
+        m_slots = std::move(fresh);
+    }
+
 private:
+    static constexpr std::size_t MinSlots = 8;
+
+    std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
+    // At most three slots in four are filled: probes stay short (a probe compares stored hashes before texts),
+    // and the table stays small enough to keep in cache.
+    static std::size_t maxLoad(std::size_t capacity) { return capacity - capacity / 4; }
+    static std::size_t slotsFor(std::size_t count)
+    {
+        std::size_t capacity = MinSlots;
+        while (maxLoad(capacity) < count)
+            capacity *= 2;
+        return capacity;
+    }
+
+    size_t hashOf(QStringView key) const { return FoldedKey::Hash(key, m_seed); }
+
+    [[noreturn]] static void throwKeyInUse()
+    {
+        throw clsError(clsError::KeyInUse,
+                       QStringLiteral("This key is already associated with an element of this collection"));
+    }
+
+    // The slot holding the key, or the empty slot where it would go. Needs a table.
+    std::size_t findSlot(QStringView key, size_t hash) const
+    {
+        std::size_t i = hash & m_mask;
+        while (const Node *n = m_slots[i]) {
+            if (n->hash == hash && FoldedKey::Equal(n->key, key))
+                return i;
+            i = (i + 1) & m_mask;
+        }
+        return i;
+    }
+
+    Node *findNode(QStringView key) const { return m_slots ? m_slots[findSlot(key, hashOf(key))] : nullptr; }
+
+    void rehash(std::size_t capacity)
+    {
+        auto fresh = std::make_unique<Node *[]>(capacity);
+        const std::size_t mask = capacity - 1;
+        for (Node *n = m_head; n; n = n->next) {
+            std::size_t i = n->hash & mask;
+            while (fresh[i])
+                i = (i + 1) & mask;
+            fresh[i] = n;
+        }
+        m_slots = std::move(fresh);
+        m_mask = mask;
+    }
+
+    // Backward-shift deletion: later members of the probe run move up, so no tombstones are needed.
+    void eraseSlot(std::size_t hole)
+    {
+        std::size_t i = (hole + 1) & m_mask;
+        while (Node *n = m_slots[i]) {
+            const std::size_t home = n->hash & m_mask;
+            // The node may fill the hole when its home is not cyclically within (hole, i].
+            if (((i - home) & m_mask) >= ((i - hole) & m_mask)) {
+                m_slots[hole] = n;
+                hole = i;
+            }
+            i = (i + 1) & m_mask;
+        }
+        m_slots[hole] = nullptr;
+    }
+
     // Links a new node after `after` (nullptr: at the front).
     T *insert(std::unique_ptr<T> value, QString key, Node *after, bool mustSucceed)
     {
-        auto node = std::make_unique<Node>();
-        node->key = std::move(key);
-        // One hash: operator[] finds the slot or makes an empty one; a filled slot means the key is present.
-        Node *&slot = m_index[Key{node->key}];
-        if (slot) {
+        const size_t hash = hashOf(key);
+        if (std::size_t(m_count) + 1 > maxLoad(slotCount()))
+            rehash(slotsFor(std::size_t(m_count) + 1));
+        const std::size_t slot = findSlot(key, hash);
+        if (m_slots[slot]) {
             if (mustSucceed)
-                throw clsError(clsError::KeyInUse,
-                               QStringLiteral("This key is already associated with an element of this collection"));
+                throwKeyInUse();
             return nullptr;
         }
-        node->value = std::move(value);
-        Node *n = node.release();
-        slot = n;
+        Node *n = newNode();
+        n->key = std::move(key);
+        n->value = std::move(value);
         n->prev = after;
         n->next = after ? after->next : m_head;
+        n->hash = hash;
+        m_slots[slot] = n;
+        ++m_count;
         if (n->next)
             n->next->prev = n;
         else
@@ -183,13 +307,46 @@ private:
         return n->value.get();
     }
 
+    // Nodes come from blocks the collection owns, a removed node being used again: one allocation per block
+    // instead of one per element. Blocks grow with the collection up to a size that wastes little.
+    Node *newNode()
+    {
+        if (Node *n = m_spare) {
+            m_spare = n->next;
+            return n;
+        }
+        if (m_blockNext == m_blockEnd) {
+            const std::size_t size = std::clamp<std::size_t>(std::size_t(m_count), 8, 256);
+            m_blocks.push_back(std::make_unique<Node[]>(size));
+            m_blockNext = m_blocks.back().get();
+            m_blockEnd = m_blockNext + size;
+        }
+        return m_blockNext++;
+    }
+
+    void releaseNode(Node *n)
+    {
+        n->key = QString();
+        n->value.reset();
+        n->prev = nullptr;
+        n->next = m_spare;
+        m_spare = n;
+    }
+
     void unlink(Node *n)
     {
         (n->prev ? n->prev->next : m_head) = n->next;
         (n->next ? n->next->prev : m_tail) = n->prev;
     }
 
-    QHash<Key, Node *> m_index;
+    std::unique_ptr<Node *[]> m_slots;
+    std::size_t m_mask = 0;
+    qsizetype m_count = 0;
+    size_t m_seed = QHashSeed::globalSeed();
     Node *m_head = nullptr;
     Node *m_tail = nullptr;
+    std::vector<std::unique_ptr<Node[]>> m_blocks;
+    Node *m_spare = nullptr;
+    Node *m_blockNext = nullptr;
+    Node *m_blockEnd = nullptr;
 };

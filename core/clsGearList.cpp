@@ -1,5 +1,8 @@
 #include "core/clsGearList.h"
 
+#include <algorithm>
+#include <iterator>
+
 clsGearList::clsGearList(FormFactory createMainForm)
     : m_categories(std::make_unique<KeyedCollection<clsCategory>>()),
       m_chosenGear(std::make_unique<KeyedCollection<clsChosenItem>>()),
@@ -34,12 +37,19 @@ void clsGearList::AddChosenItem(clsItem *item, std::int32_t quantity, bool paidI
 
 void clsGearList::RenumberChosenGear()
 {
-    // The same line objects move to a new collection under k1..kN; nothing but pointers is copied.
-    auto renumbered = std::make_unique<KeyedCollection<clsChosenItem>>();
-    renumbered->Reserve(m_chosenGear->Count());
-    qsizetype i = 0;
-    m_chosenGear->Drain([&](std::unique_ptr<clsChosenItem> line) {
-        renumbered->Add(std::move(line), QLatin1Char('k') + QString::number(++i));
+    // The same line objects, in a new collection under k1..kN. It takes over the old one's storage, and each line's
+    // key is rewritten in place ("k" and the number, all different), since a long list renumbers on every edit.
+    auto renumbered = std::make_unique<KeyedCollection<clsChosenItem>>(std::move(*m_chosenGear));
+    renumbered->Rekey([](qsizetype index, QString &key) {
+        char16_t digits[20];
+        char16_t *end = digits + std::size(digits);
+        char16_t *p = end;
+        for (qsizetype n = index + 1; n; n /= 10)
+            *--p = char16_t(u'0' + n % 10);
+        key.resize(1 + (end - p));
+        char16_t *out = reinterpret_cast<char16_t *>(key.data());
+        *out++ = u'k';
+        std::copy(p, end, out);
     });
     m_chosenGear = std::move(renumbered);
 }

@@ -4,7 +4,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-void Clipboard::Clear() { QGuiApplication::clipboard()->clear(); }
+void Clipboard::Clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
 
 void Clipboard::SetText(const QString &text, const QString &html)
 {

@@ -3,6 +3,45 @@
 #include "toolkit/NumberText.h"
 
 #include <cmath>
+#include <iterator>
+
+namespace {
+
+// What QString::number(n) gives, written straight into `out`.
+void AppendInteger(QString &out, std::int64_t n)
+{
+    char16_t digits[24];
+    char16_t *end = digits + std::size(digits);
+    char16_t *p = end;
+    std::uint64_t magnitude = n < 0 ? 0 - std::uint64_t(n) : std::uint64_t(n);
+    do {
+        *--p = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (n < 0)
+        *--p = u'-';
+    out.append(reinterpret_cast<const QChar *>(p), end - p);
+}
+
+// A whole double whose digits are those of the same 64-bit integer (negative zero keeps its own text).
+bool IsPlainWhole(double d)
+{
+    return d == std::trunc(d) && std::fabs(d) < 9.007199254740992e15 && !(d == 0 && std::signbit(d));
+}
+
+} // namespace
+
+void AppendCellText(QString &out, const ListCell &cell)
+{
+    if (const auto *text = std::get_if<QString>(&cell))
+        out += *text;
+    else if (const auto *n = std::get_if<std::int64_t>(&cell))
+        AppendInteger(out, *n);
+    else if (const auto *d = std::get_if<double>(&cell); d && IsPlainWhole(*d))
+        AppendInteger(out, static_cast<std::int64_t>(*d));
+    else if (!std::holds_alternative<std::monostate>(cell))
+        out += CellText(cell);
+}
 
 QString CellText(const ListCell &cell)
 {

@@ -21,6 +21,9 @@ using ListCell = std::variant<std::monostate, QString, std::int64_t, double, One
 // "0.0" numbers with one decimal, unset cells empty.
 QString CellText(const ListCell &cell);
 
+// Appends CellText(cell) to `out`, making no text of its own for texts and whole numbers (long exports).
+void AppendCellText(QString &out, const ListCell &cell);
+
 bool IsNumber(const ListCell &cell);
 
 // Rows of a list, flattened: row r, column c is cells[r * columns + c].

@@ -7,7 +7,11 @@
 // Message boxes with one OK button, as the program shows them.
 namespace MsgBox {
 
-enum class Icon { Critical, Information };
+enum class Icon
+{
+    Critical,
+    Information
+};
 
 // Shows the box modally and returns when the user dismisses it.
 void Show(const QString &text, const QString &title, Icon icon);

@@ -93,10 +93,8 @@ MultiColumnList::MultiColumnList(int columns, QWidget *parent)
     QFont f = font();
     f.setPointSizeF(8.25);
     setFont(f);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MultiColumnList::selectionMaybeChanged);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &MultiColumnList::selectionMaybeChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &MultiColumnList::selectionMaybeChanged);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &MultiColumnList::selectionMaybeChanged);
 }
 
 void MultiColumnList::SetColumnWidths(std::initializer_list<double> points)

@@ -28,11 +28,20 @@ void TabStrip::Add(const QString &key, const QString &caption, int index)
     m_bar->insertTab(index, caption);
 }
 
-int TabStrip::Count() const { return m_bar->count(); }
+int TabStrip::Count() const
+{
+    return m_bar->count();
+}
 
-QString TabStrip::Key(int index) const { return m_keys.value(index); }
+QString TabStrip::Key(int index) const
+{
+    return m_keys.value(index);
+}
 
-int TabStrip::SelectedIndex() const { return m_bar->currentIndex(); }
+int TabStrip::SelectedIndex() const
+{
+    return m_bar->currentIndex();
+}
 
 void TabStrip::setSelectedIndex(int index)
 {
@@ -40,7 +49,10 @@ void TabStrip::setSelectedIndex(int index)
         m_bar->setCurrentIndex(index);
 }
 
-int TabStrip::TabRowHeight() const { return m_bar->sizeHint().height(); }
+int TabStrip::TabRowHeight() const
+{
+    return m_bar->sizeHint().height();
+}
 
 void TabStrip::resizeEvent(QResizeEvent *)
 {

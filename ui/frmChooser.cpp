@@ -77,8 +77,8 @@ frmChooser::frmChooser()
 
     const QString chosenHeaders[] = {QStringLiteral("Reference"), QStringLiteral("Qty"), QStringLiteral("GP"),
                                      QStringLiteral("BP"),        QStringLiteral("$"),   QStringLiteral("lbs")};
-    const QString listHeaders[] = {QStringLiteral("Category"),  QStringLiteral("Sub Category"),
-                                   QStringLiteral("with"),      QStringLiteral("Reference"),
+    const QString listHeaders[] = {QStringLiteral("Category"), QStringLiteral("Sub Category"),
+                                   QStringLiteral("with"),     QStringLiteral("Reference"),
                                    QStringLiteral("Cost ($)"), QStringLiteral("Wht (lb)")};
     for (int i = 0; i < 6; ++i) {
         lblChosen[i] = Label(picChosen, chosenHeaders[i], QStringLiteral("lblChosen%1").arg(i));
@@ -142,8 +142,8 @@ frmChooser::frmChooser()
     lblList[1]->setBuddy(cboSubCat);
 
     // Keyboard focus follows the design's tab order.
-    QWidget *order[] = {tabMain->Bar(), txtInfo, lstChosen, lstGear, cmdCopy, cmdChoose, cboCurrency, cboCat,
-                        cboSubCat};
+    QWidget *order[] = {tabMain->Bar(), txtInfo,     lstChosen, lstGear,  cmdCopy,
+                        cmdChoose,      cboCurrency, cboCat,    cboSubCat};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -439,6 +439,6 @@ void frmChooser::cmdCopy_Click()
     for (; r < lstChosen->ListCount(); ++r)
         text += ChosenLineText(r);
     Clipboard::SetText(text, ChosenView::Html(lstChosen->Rows()));
-    MsgBox::Show(QString::number(r) + QStringLiteral(" rows were successfully copied to the clipboard."),
-                 windowTitle(), MsgBox::Icon::Information);
+    MsgBox::Show(QString::number(r) + QStringLiteral(" rows were successfully copied to the clipboard."), windowTitle(),
+                 MsgBox::Icon::Information);
 }

@@ -15,7 +15,13 @@ class frmLine final : public QDialog
 {
     Q_OBJECT
 public:
-    enum ActionCode : std::int16_t { NoAction = 0, ChangeQuantity = 1, MoveToRow = 2, RemoveLine = 3 };
+    enum ActionCode : std::int16_t
+    {
+        NoAction = 0,
+        ChangeQuantity = 1,
+        MoveToRow = 2,
+        RemoveLine = 3
+    };
 
     explicit frmLine(QWidget *parent = nullptr);
 

@@ -1,0 +1,135 @@
+// Writes a synthetic catalogue for the benchmarks.
+//   tarnwick_gencat <file> <records>        records spread over categories and sub-categories
+//   tarnwick_gencat --subcat <file> <items> one category whose second sub-category holds <items> items
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A fixed generator, so every run writes the same bytes.
+struct Random
+{
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    std::uint32_t Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return std::uint32_t(state >> 16);
+    }
+    int Below(int n) { return int(Next() % std::uint32_t(n)); }
+};
+
+constexpr std::array Categories = {"Weapons",      "Gadgets",  "Medical",    "Vehicles",
+                                   "Surveillance", "Disguise", "Explosives", "Communications"};
+constexpr std::array SubCategories = {
+    "Pistols", "Rifles", "Blades", "Ammunition", "Holsters", "Optics",     "Recorders", "Cameras", "Trackers",
+    "Locks",   "Ropes",  "Lamps",  "Kits",       "Drugs",    "Bandages",   "Cars",      "Boats",   "Aircraft",
+    "Radios",  "Codes",  "Wigs",   "Uniforms",   "Charges",  "Detonators", "Containers"};
+constexpr std::array Makers = {"Kestrel", "Marlowe", "Thorne", "Vandor", "Ossory", "Pellham", "Quist", "Rook"};
+constexpr std::array Nouns = {"Holdout Pistol", "Field Kit",    "Listening Device", "Night Scope", "Garrotte",
+                              "Lock Pick Set",  "Pocket Radio", "Smoke Canister",   "Wristwatch",  "Cipher Wheel"};
+constexpr std::array Sources = {"QCR", "BLK", "FLD", "SPM"};
+
+class Writer
+{
+public:
+    explicit Writer(std::FILE *out) : m_out(out) {}
+
+    void Header() { Line("Category,Sub Category,Item,Cost,Weight,Cost $,Source,Ref 1,Ref 2"); }
+
+    void Record(const char *category, const char *subCategory, long index, bool gadget)
+    {
+        const char *maker = Makers[std::size_t(m_rng.Below(int(Makers.size())))];
+        const char *noun = Nouns[std::size_t(m_rng.Below(int(Nouns.size())))];
+        // A model number of fixed width: records are the same size on average whatever the catalogue's size.
+        char name[128];
+        if (m_rng.Below(20) == 0)
+            std::snprintf(name, sizeof name, "\"%s, %s Mk %07ld\"", noun, maker, index);
+        else
+            std::snprintf(name, sizeof name, "%s Mk %07ld %s", maker, index, noun);
+        const int cost = gadget ? 1 + m_rng.Below(5) : 1 + m_rng.Below(12);
+        const int weight = m_rng.Below(2500);
+        const int dollars = 5 + m_rng.Below(9995);
+        const char *source = Sources[std::size_t(m_rng.Below(int(Sources.size())))];
+        const int page = 1 + m_rng.Below(240);
+        char refs[32];
+        switch (m_rng.Below(4)) {
+        case 0:
+            std::snprintf(refs, sizeof refs, "%d,%d", page, page + 1);
+            break;
+        case 1:
+            std::snprintf(refs, sizeof refs, ",");
+            break;
+        default:
+            std::snprintf(refs, sizeof refs, "%d,", page);
+            break;
+        }
+        std::fprintf(m_out, "%s,%s,%s,%d,%d.%02d,%d,%s,%s\r\n", category, subCategory, name, cost, weight / 100,
+                     weight % 100, dollars, source, refs);
+    }
+
+private:
+    void Line(const char *text) { std::fprintf(m_out, "%s\r\n", text); }
+
+    std::FILE *m_out;
+    Random m_rng;
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: tarnwick_gencat [--subcat] <file> <count>\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const bool subcat = argc == 4 && std::strcmp(argv[1], "--subcat") == 0;
+    if (argc != (subcat ? 4 : 3))
+        return Usage();
+    const char *path = argv[subcat ? 2 : 1];
+    const long count = std::strtol(argv[subcat ? 3 : 2], nullptr, 10);
+    if (count <= 0)
+        return Usage();
+    std::FILE *out = std::fopen(path, "wb");
+    if (!out) {
+        std::perror(path);
+        return 1;
+    }
+    static char buffer[1 << 20];
+    std::setvbuf(out, buffer, _IOFBF, sizeof buffer);
+
+    Writer writer(out);
+    writer.Header();
+    if (subcat) {
+        // A small sub-category on each side of the large one, to switch between.
+        for (long i = 0; i < 100; ++i)
+            writer.Record("Surveillance", "Audio Bugs", i, false);
+        for (long i = 0; i < count; ++i)
+            writer.Record("Surveillance", "Cameras", i, false);
+        for (long i = 0; i < 100; ++i)
+            writer.Record("Surveillance", "Trackers", i, false);
+    } else {
+        // Records come grouped by category and sub-category, as a catalogue is kept.
+        const long groups = long(Categories.size() * SubCategories.size());
+        for (long g = 0; g < groups; ++g) {
+            const char *category = Categories[std::size_t(g) / SubCategories.size()];
+            const char *subCategory = SubCategories[std::size_t(g) % SubCategories.size()];
+            const bool gadget = std::strcmp(category, "Gadgets") == 0;
+            const long begin = count * g / groups, end = count * (g + 1) / groups;
+            for (long i = begin; i < end; ++i)
+                writer.Record(category, subCategory, i, gadget);
+        }
+    }
+    if (std::fclose(out) != 0) {
+        std::perror(path);
+        return 1;
+    }
+    return 0;
+}
