@@ -1,7 +1,5 @@
 #include "core/Numbers.h"
 
-#include "toolkit/NumberText.h"
-
 #include <charconv>
 #include <cmath>
 
@@ -65,9 +63,4 @@ std::optional<std::int16_t> Numbers::RoundToInt16(double value)
     if (r < -32768.0 || r > 32767.0)
         return std::nullopt;
     return static_cast<std::int16_t>(r);
-}
-
-QString Numbers::FormatOneDecimal(double value)
-{
-    return NumberText::FormatOneDecimal(value);
 }

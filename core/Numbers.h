@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -15,8 +14,5 @@ std::optional<double> ParsePlain(std::string_view text);
 
 // Nearest whole number, an exact half going to the even neighbour; empty outside -32768..32767.
 std::optional<std::int16_t> RoundToInt16(double value);
-
-// "0.0": at least one digit before the point, exactly one after, to the nearest tenth; never "-0.0".
-QString FormatOneDecimal(double value);
 
 } // namespace Numbers

@@ -1,4 +1,5 @@
 #include "core/Numbers.h"
+#include "toolkit/NumberText.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -139,14 +140,14 @@ private slots:
     {
         QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(Numbers::FormatOneDecimal(value), text);
+        QCOMPARE(NumberText::FormatOneDecimal(value), text);
     }
 
     // Locale
     void userLocaleDoesNotMatter()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(Numbers::FormatOneDecimal(12345.5), QStringLiteral("12345.5"));
+        QCOMPARE(NumberText::FormatOneDecimal(12345.5), QStringLiteral("12345.5"));
         QCOMPARE(Numbers::ParsePlain("2.5").value_or(0.0), 2.5);
         QVERIFY(!Numbers::ParsePlain("2,5"));
     }
