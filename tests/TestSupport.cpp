@@ -78,6 +78,19 @@ std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show)
     return chooser;
 }
 
+QStringList CloseTopLevelWindows()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        w->close();
+    QStringList left;
+    for (QWidget *w : windows) {
+        if (w->isVisible())
+            left.append(w->objectName());
+    }
+    return left;
+}
+
 QByteArray SampleCsv()
 {
     return Csv({

@@ -54,6 +54,9 @@ struct Chooser
 };
 std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show = true);
 
+// Closes every top-level window and returns the object names of those still visible afterwards.
+QStringList CloseTopLevelWindows();
+
 // A small catalogue: a weapons category, a gadget category and a medical category.
 QByteArray SampleCsv();
 

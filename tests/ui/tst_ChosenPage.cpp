@@ -231,11 +231,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void cleanup()
     {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (QWidget *w : windows)
-            w->close();
-        for (QWidget *w : windows)
-            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        const QStringList left = TestSupport::CloseTopLevelWindows();
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
     }
 
     // The rows
