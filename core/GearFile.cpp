@@ -164,10 +164,10 @@ bool IsValidUtf8(std::string_view bytes)
 
 TextEncoding DetectEncoding(std::string_view &bytes)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    // The mark is dropped, but it does not make invalid bytes after it UTF-8: a spreadsheet may write a mark
+    // before Windows-1252 text, and reading that as UTF-8 would turn distinct letters into one replacement.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
-        return TextEncoding::Utf8;
-    }
     return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
@@ -260,6 +260,7 @@ FieldReader::RecordResult FieldReader::ReadRecord(std::array<std::string_view, F
 {
     const char *d = m_data.data();
     const std::size_t size = m_data.size();
+    const std::size_t start = m_pos;
     std::size_t pos = m_pos;
     std::size_t maskBase = m_maskBase;
     std::uint64_t mask = m_mask;
@@ -282,7 +283,6 @@ FieldReader::RecordResult FieldReader::ReadRecord(std::array<std::string_view, F
         return FindSeparator(d, p, size);
 #endif
     };
-    bool allEmpty = true;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (pos < size && d[pos] != ' ' && d[pos] != '"') {
             // Unquoted and without leading spaces, as nearly every field is: read here, as ReadField would.
@@ -291,25 +291,30 @@ FieldReader::RecordResult FieldReader::ReadRecord(std::array<std::string_view, F
             while (t > pos && d[t - 1] == ' ')
                 --t;
             fields[i] = std::string_view(d + pos, t - pos);
-            allEmpty = allEmpty && t == pos;
             pos = SkipSeparator(d, e, size);
             continue;
         }
         m_pos = pos;
         const Result result = ReadField(fields[i], i);
         pos = m_pos;
-        if (result == Result::PastEndOfFile) {
-            // Trailing blank lines or spaces are the end of the data, not a broken record.
-            return allEmpty ? RecordResult::EndOfData : RecordResult::PastEndOfFile;
-        }
+        if (result == Result::PastEndOfFile)
+            return IsTrailingBlank(start) ? RecordResult::EndOfData : RecordResult::PastEndOfFile;
         if (result == Result::UnterminatedQuote)
             return RecordResult::UnterminatedQuote;
-        allEmpty = allEmpty && fields[i].empty();
     }
     m_pos = pos;
     m_maskBase = maskBase;
     m_mask = mask;
     return RecordResult::Record;
+}
+
+bool FieldReader::IsTrailingBlank(std::size_t start) const
+{
+    // Only whole lines of spaces at the end. A partial record that starts inside a line is what a stray comma
+    // or blank line earlier in the file leaves over, and every record after that was read out of step.
+    if (start > 0 && m_data[start - 1] != '\r' && m_data[start - 1] != '\n')
+        return false;
+    return m_data.find_first_not_of(" \r\n", start) == std::string_view::npos;
 }
 
 TextCache::TextCache() : m_entries(std::make_unique<Entry[]>(Entries)) {}

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,7 +24,8 @@ enum class TextEncoding
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 
-// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte-order mark is dropped from `bytes`.
+// UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte-order mark is dropped from `bytes`
+// first; the rest decides.
 TextEncoding DetectEncoding(std::string_view &bytes);
 
 QString Decode(std::string_view bytes, TextEncoding encoding);
@@ -53,13 +55,16 @@ public:
     enum class RecordResult
     {
         Record,            // nine fields were read
-        EndOfData,         // only empty fields (blank lines, spaces) before the end: no record
+        EndOfData,         // only whole lines of spaces, or blank lines, up to the end: no record
         PastEndOfFile,     // the end of the data came inside a record
         UnterminatedQuote, // a quoted field ran to the end of the data
     };
     RecordResult ReadRecord(std::array<std::string_view, FieldsPerRecord> &fields);
 
 private:
+    // Whether the data from `start` (where a record began) is blank lines and spaces at the start of a line.
+    bool IsTrailingBlank(std::size_t start) const;
+
     std::string_view m_data;
     std::size_t m_pos = 0;
     std::array<std::string, FieldsPerRecord> m_scratch;
@@ -104,6 +109,10 @@ struct GearRecord
 
     QString Text(int column) const { return Decode(Fields[column], Encoding); }
 };
+
+// Runs `seam` with the data file's path while a load has the file open and its size taken, before its bytes are
+// read, so that a test can change the file at that moment. An empty function removes it.
+void SetReadSeamForTesting(std::function<void(const QString &path)> seam);
 
 // Whether a record is filed: its first field is not blank and does not read "CATEGORY" in any letter case.
 bool IsDataRecord(std::string_view firstField);

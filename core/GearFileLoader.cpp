@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string>
@@ -17,7 +19,14 @@ using GearFile::GearRecord;
 
 namespace {
 
-// The data file's bytes: mapped where possible, read otherwise.
+std::function<void(const QString &)> &ReadSeam()
+{
+    static std::function<void(const QString &)> seam;
+    return seam;
+}
+
+// A snapshot of the data file's bytes. A memory map would follow the file as an editor saves over it in place,
+// and touching a page past its new end kills the process with SIGBUS; a copy read at once cannot change.
 class FileBytes
 {
 public:
@@ -28,23 +37,38 @@ public:
         if (!info.exists() || !info.isFile())
             return false;
         m_file.setFileName(path);
-        return m_file.open(QIODevice::ReadOnly);
+        return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
 
     std::string_view Read()
     {
-        const qint64 size = m_file.size();
-        if (size > 0) {
-            if (uchar *mapped = m_file.map(0, size))
-                return {reinterpret_cast<const char *>(mapped), std::size_t(size)};
+        const qint64 expected = std::max<qint64>(m_file.size(), 0);
+        m_buffer = QByteArray(expected, Qt::Uninitialized);
+        if (ReadSeam())
+            ReadSeam()(m_file.fileName());
+        qint64 got = 0;
+        while (got < expected) {
+            const qint64 n = m_file.read(m_buffer.data() + got, expected - got);
+            if (n < 0)
+                Fail();
+            if (n == 0)
+                break; // the file shrank since its size was taken
+            got += n;
         }
-        m_buffer = m_file.readAll();
-        if (m_file.error() != QFileDevice::NoError)
-            throw clsError(clsError::BadRecord, m_file.errorString());
+        m_buffer.truncate(got);
+        if (got == expected) {
+            // It may have grown, or report no size at all (a file under /proc).
+            const QByteArray rest = m_file.readAll();
+            if (m_file.error() != QFileDevice::NoError)
+                Fail();
+            m_buffer += rest;
+        }
         return {m_buffer.constData(), std::size_t(m_buffer.size())};
     }
 
 private:
+    [[noreturn]] void Fail() { throw clsError(clsError::BadRecord, m_file.errorString()); }
+
     QFile m_file;
     QByteArray m_buffer;
 };
@@ -170,6 +194,11 @@ QString ComposeReference(const GearRecord &record, bool first, bool second)
 
 } // namespace
 
+void GearFile::SetReadSeamForTesting(std::function<void(const QString &path)> seam)
+{
+    ReadSeam() = std::move(seam);
+}
+
 bool clsGearList::LoadGearFile(const QString &folder)
 {
     bool result = true;
@@ -182,6 +211,8 @@ bool clsGearList::LoadGearFile(const QString &folder)
         if (!file.Open(path))
             throw clsError(clsError::FileNotFound, QStringLiteral("File not found"));
         opened = true;
+        // The bytes are read with the first record: a failure to read them is one on line 1.
+        ++recordCounter;
         std::string_view bytes = file.Read();
         GearFile::TextCache cache;
         GearRecord record;
@@ -189,8 +220,9 @@ bool clsGearList::LoadGearFile(const QString &folder)
         record.Encoding = GearFile::DetectEncoding(bytes);
         FieldReader reader(bytes);
         m_cache = {};
-        while (!reader.AtEnd()) {
-            ++recordCounter;
+        for (bool first = true; !reader.AtEnd(); first = false) {
+            if (!first)
+                ++recordCounter;
             const auto read = reader.ReadRecord(record.Fields);
             if (read == FieldReader::RecordResult::EndOfData)
                 break;

@@ -23,14 +23,18 @@ public:
 
     Result ReadRecord(std::array<std::string, GearFile::FieldsPerRecord> &fields)
     {
-        bool allEmpty = true;
+        const std::size_t start = m_pos;
         for (std::string &field : fields) {
             switch (ReadField(field)) {
             case Field::Read:
-                allEmpty = allEmpty && field.empty();
                 break;
-            case Field::PastEnd:
-                return allEmpty ? Result::EndOfData : Result::PastEndOfFile;
+            case Field::PastEnd: {
+                // Blank lines and lines of spaces at the very end, starting at the start of a line, are no record.
+                bool blank = start == 0 || m_data[start - 1] == '\r' || m_data[start - 1] == '\n';
+                for (std::size_t i = start; blank && i < m_data.size(); ++i)
+                    blank = m_data[i] == ' ' || m_data[i] == '\r' || m_data[i] == '\n';
+                return blank ? Result::EndOfData : Result::PastEndOfFile;
+            }
             case Field::Unterminated:
                 return Result::UnterminatedQuote;
             }

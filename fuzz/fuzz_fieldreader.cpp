@@ -63,14 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     std::string_view data = input;
     const GearFile::TextEncoding encoding = GearFile::DetectEncoding(data);
 
-    // Only a leading byte-order mark may be dropped, and only for UTF-8.
+    // Only a leading byte-order mark may be dropped; the bytes after it decide the encoding.
     const bool bom = input.substr(0, 3) == "\xEF\xBB\xBF";
     FUZZ_CHECK(data.data() == input.data() + (bom ? 3 : 0) && data.size() == size - (bom ? 3 : 0));
-    FUZZ_CHECK(bom || (encoding == GearFile::TextEncoding::Utf8) == GearFile::IsValidUtf8(input));
+    FUZZ_CHECK((encoding == GearFile::TextEncoding::Utf8) == GearFile::IsValidUtf8(data));
     FUZZ_CHECK(encoding == GearFile::TextEncoding::Utf8 ||
                QString::fromUtf8(input.data(), qsizetype(size)).toUtf8() != QByteArray(input.data(), qsizetype(size)));
 
-    // A byte-order mark says UTF-8 even when invalid bytes follow; those decode to replacement characters.
     const bool validUtf8 = GearFile::IsValidUtf8(data);
 
     FieldReader reader(data);

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 // What the loader makes of data files that are not as they should be: whether it loads, the one box it shows,
 // and what it has filed by then.
 class tst_BadCatalogues : public QObject
@@ -130,13 +133,20 @@ private slots:
                                               << QString() << 2 << 2 << pistol << "Cost_BP"
                                               << "3";
 
-        // Blank lines and spaces after the last record end the data.
+        // Blank lines and lines of spaces after the last record end the data; empty fields or a tab do not.
         QTest::newRow("blank lines at the end") << h + Pistol() + "\r\n\r\n\n"
                                                 << true << QString() << 1 << 1 << pistol << "Cost_BP"
                                                 << "3";
         QTest::newRow("empty fields at the end") << h + Pistol() + ",,,,\r\n"
-                                                 << true << QString() << 1 << 1 << pistol << "Cost_BP"
+                                                 << false << LineError(3) << 1 << 1 << pistol << "Cost_BP"
                                                  << "3";
+        QTest::newRow("a tab on the last line") << h + Pistol() + "\t\r\n"
+                                                << false << LineError(3) << 1 << 1 << pistol << "Cost_BP"
+                                                << "3";
+        // A blank line is one empty field: every later record is read one field out of step, and the last line's
+        // empty second page is left over at the end.
+        QTest::newRow("a blank line after the header") << h + "\r\n" + Pistol() + Dressing() << false << LineError(4)
+                                                       << 0 << 0 << QStringList() << QString() << QString();
         QTest::newRow("spaces-only last line")
             << h + Pistol() + "      " << true << QString() << 1 << 1 << pistol << "Cost_BP"
             << "3";
@@ -153,10 +163,11 @@ private slots:
         QTest::newRow("ten fields on the last line") << h + "Weapons,Pistols,Service Pistol,3,2.1,320,QCR,88,,EXTRA\r\n"
                                                      << false << LineError(3) << 1 << 1 << pistol << "Cost_BP"
                                                      << "3";
-        // The tenth field starts the next record, so the following line is read one field out of step.
+        // The tenth field starts the next record, so the following line is read one field out of step, and its
+        // last field is left over.
         QTest::newRow("ten fields on a line")
-            << h + "Weapons,Pistols,Service Pistol,3,2.1,320,QCR,88,,EXTRA\r\n" + Dressing() << true << QString() << 2
-            << 2 << QStringList{"EXTRA", "Medical", "First Aid"} << "Reference"
+            << h + "Weapons,Pistols,Service Pistol,3,2.1,320,QCR,88,,EXTRA\r\n" + Dressing() << false << LineError(4)
+            << 2 << 2 << QStringList{"EXTRA", "Medical", "First Aid"} << "Reference"
             << "5";
         QTest::newRow("unterminated quote at the end")
             << h + Pistol() + "Weapons,Pistols,\"Pistol, Unfinished,4,2.6,650,BLK,53,54\r\n"
@@ -196,11 +207,11 @@ private slots:
                                    << true << QString() << 1 << 1
                                    << QStringList{QString::fromUtf8("Caf\xc3\xa9 Kit"), "Pens", "Gold Pen"}
                                    << "CategoryName" << QString::fromUtf8("Caf\xc3\xa9 Kit");
-        // The mark says UTF-8, so a Windows-1252 byte after it is not read as a letter but replaced.
+        // A mark before bytes that are not UTF-8 does not make them UTF-8: the two names stay two items.
         QTest::newRow("UTF-8 BOM before Windows-1252 bytes")
-            << "\xef\xbb\xbf" + h + "Caf\xe9 Kit,Pens,Gold Pen,2,0.1,15,QCR,7,\r\n"
-            << true << QString() << 1 << 1 << QStringList{QString::fromUtf8("Caf\xef\xbf\xbd Kit"), "Pens", "Gold Pen"}
-            << "CategoryName" << QString::fromUtf8("Caf\xef\xbf\xbd Kit");
+            << "\xef\xbb\xbf" + h + "Kits,Pens,Caf\xe9,2,0.1,15,QCR,7,\r\nKits,Pens,Caf\xe8,3,0.1,15,QCR,8,\r\n"
+            << true << QString() << 1 << 2 << QStringList{"Kits", "Pens", QString::fromUtf8("Caf\xc3\xa8")} << "Cost_BP"
+            << "3";
         // Only the file's first bytes can be its mark; elsewhere EF BB BF is the character U+FEFF like any other,
         // so a name of that one character is not empty.
         QTest::newRow("byte-order mark starting a name")
@@ -295,6 +306,63 @@ private slots:
         if (!member.isEmpty())
             QCOMPARE(Probe(app, path, member), value);
         app.ReleaseAll();
+    }
+
+    // The file changes or fails while it is read. Each load runs in a child process, since a crash here would
+    // take the whole test with it.
+    void fileChangesWhileRead_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("line");
+        // An editor saving over the file in place as the program starts: the file shrinks under the reader.
+        QTest::newRow("cut short after its size was taken") << "truncate" << 22;
+        // Nothing at all can be read: the failure is on the first record, not before it.
+        QTest::newRow("read fails") << "unreadable" << 1;
+    }
+    void fileChangesWhileRead()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, line);
+
+        QByteArray bytes = Header();
+        for (int i = 0; i < 20000; ++i)
+            bytes += "Weapons,Pistols,Pistol " + QByteArray::number(i) + ",3,2.1,320,QCR,88,\r\n";
+        TestSupport::CatalogueDir dir(bytes);
+        const QString file = dir.FilePath();
+        if (change == QLatin1String("unreadable")) {
+            // Reading the process's own memory from offset 0 fails with an I/O error.
+            QVERIFY(QFile::remove(file));
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), file));
+        }
+
+        int pipeFds[2];
+        QCOMPARE(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            if (change == QLatin1String("truncate"))
+                GearFile::SetReadSeamForTesting([](const QString &path) { QFile::resize(path, 990); });
+            QString text;
+            MsgBox::SetInterceptor([&text](const QString &t, const QString &, MsgBox::Icon) { text += t; });
+            clsGearList app;
+            const bool loaded = app.LoadGearFile(dir.Path());
+            const QByteArray report = (loaded ? "true|" : "false|") + text.toUtf8();
+            const bool written = ::write(pipeFds[1], report.constData(), size_t(report.size())) == report.size();
+            ::_exit(written ? 0 : 3);
+        }
+        ::close(pipeFds[1]);
+        QByteArray report;
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;)
+            report.append(chunk, qsizetype(n));
+        ::close(pipeFds[0]);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), qPrintable(QStringLiteral("child ended by signal %1").arg(WTERMSIG(status))));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(QString::fromUtf8(report),
+                 QStringLiteral("false|") + LineError(line).replace(QStringLiteral("<file>"), file));
     }
 
     // No data file to read

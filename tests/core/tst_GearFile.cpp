@@ -151,8 +151,15 @@ private slots:
             << QByteArray("a,b,c,d,e,f,g,h,i\r\n\r\n\r\n\n\r") << R{"a|b|c|d|e|f|g|h|i"} << endOfData;
         QTest::newRow("trailing space-only lines")
             << QByteArray("a,b,c,d,e,f,g,h,i\r\n   \r\n  ") << R{"a|b|c|d|e|f|g|h|i"} << endOfData;
+        // Only whole blank lines end the data quietly: empty fields or a tab are a record cut short, and so is the
+        // empty field that a blank line earlier in the file leaves over once it has shifted every record.
         QTest::newRow("trailing empty fields")
-            << QByteArray("a,b,c,d,e,f,g,h,i\r\n, ,,\r\n") << R{"a|b|c|d|e|f|g|h|i"} << endOfData;
+            << QByteArray("a,b,c,d,e,f,g,h,i\r\n, ,,\r\n") << R{"a|b|c|d|e|f|g|h|i"} << past;
+        QTest::newRow("trailing tab line")
+            << QByteArray("a,b,c,d,e,f,g,h,i\r\n\t\r\n") << R{"a|b|c|d|e|f|g|h|i"} << past;
+        QTest::newRow("blank line shifts the rest, one empty field over")
+            << QByteArray("a,b,c,d,e,f,g,h,\r\n\r\n1,2,3,4,5,6,7,8,\r\n") << R{"a|b|c|d|e|f|g|h|", "|1|2|3|4|5|6|7|8"}
+            << past;
         QTest::newRow("only spaces") << QByteArray("      ") << R{} << endOfData;
         QTest::newRow("final short record")
             << QByteArray("a,b,c,d,e,f,g,h,i\r\nx,y\r\n") << R{"a|b|c|d|e|f|g|h|i"} << past;
@@ -245,6 +252,9 @@ private slots:
         QTest::newRow("BOM later is kept") << QByteArray("a\xEF\xBB\xBF") << true << QByteArray("a\xEF\xBB\xBF");
         QTest::newRow("half a BOM is not UTF-8") << QByteArray("\357\273a") << false << QByteArray("\357\273a");
         QTest::newRow("invalid UTF-8") << QByteArray("caf\xE9") << false << QByteArray("caf\xE9");
+        QTest::newRow("BOM before invalid UTF-8") << QByteArray("\xEF\xBB\xBF"
+                                                                "caf\xE9")
+                                                  << false << QByteArray("caf\xE9");
         QTest::newRow("empty") << QByteArray() << true << QByteArray();
     }
     void detectEncoding()
