@@ -6,8 +6,28 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <exception>
+#include <new>
+#include <utility>
 
 namespace {
+
+// The code and description of the failure being handled, whatever its kind: the program's own, out of memory, any
+// other standard failure, or something else thrown.
+std::pair<int, QString> CurrentFailure()
+{
+    try {
+        throw;
+    } catch (const clsError &e) {
+        return {e.Number(), e.Description()};
+    } catch (const std::bad_alloc &) {
+        return {7, QStringLiteral("Out of memory")};
+    } catch (const std::exception &e) {
+        return {-1, QString::fromLocal8Bit(e.what())};
+    } catch (...) {
+        return {-1, QStringLiteral("Unknown failure")};
+    }
+}
 
 // Failures must not unwind through Qt's event dispatch: an escaping failure is reported as fatal here and the
 // program ends, as it would had it reached Main.
@@ -20,22 +40,12 @@ public:
     {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const clsError &e) {
-            fatal(e.Number(), e.Description());
-        } catch (const std::bad_alloc &) {
-            fatal(7, QStringLiteral("Out of memory"));
-        } catch (const std::exception &e) {
-            fatal(-1, QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            const auto [code, description] = CurrentFailure();
+            ShowFatalError(code, description);
+            closeAllWindows();
+            std::_Exit(EXIT_FAILURE);
         }
-        return false;
-    }
-
-private:
-    [[noreturn]] static void fatal(int code, const QString &description)
-    {
-        ShowFatalError(code, description);
-        closeAllWindows();
-        std::_Exit(EXIT_FAILURE);
     }
 };
 
@@ -55,10 +65,16 @@ void ShowFatalError(int code, const QString &description)
 
 int Main(int argc, char *argv[], clsGearList::FormFactory createMainForm)
 {
+    // The program takes no arguments, so Qt gets none of its own options either ("-reverse" would mirror the lists
+    // under headers placed in twips); only the program's name. Qt keeps referring to these, so they outlive it.
+    static char fallbackName[] = "Tarnwick";
+    static int qtArgc = 1;
+    static char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+
     // A test may already have made the application; the program itself makes its own.
     std::unique_ptr<QApplication> app;
     if (!QApplication::instance())
-        app = std::make_unique<clsApplication>(argc, argv);
+        app = std::make_unique<clsApplication>(qtArgc, qtArgv);
     try {
         auto gearList = std::make_unique<clsGearList>(createMainForm);
         gearList->ShowMainForm();
@@ -66,12 +82,9 @@ int Main(int argc, char *argv[], clsGearList::FormFactory createMainForm)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // sleeps until there is an event
         gearList->ReleaseAll();
         gearList.reset();
-    } catch (const clsError &e) {
-        ShowFatalError(e.Number(), e.Description());
-        QApplication::closeAllWindows();
-        return EXIT_FAILURE;
-    } catch (const std::bad_alloc &) {
-        ShowFatalError(7, QStringLiteral("Out of memory"));
+    } catch (...) {
+        const auto [code, description] = CurrentFailure();
+        ShowFatalError(code, description);
         QApplication::closeAllWindows();
         return EXIT_FAILURE;
     }

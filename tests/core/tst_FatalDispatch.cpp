@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -41,11 +42,42 @@ private:
     clsGearList *m_parent = nullptr;
 };
 
+// A main window whose load step fails with a standard failure, not the program's own.
+class StdFailingForm final : public IMainForm
+{
+public:
+    void setParent(clsGearList *) override {}
+    void ShowModal() override { throw std::runtime_error("Disk on fire"); }
+};
+
+// A main window that tells which way the application lays out, then closes.
+class LayoutForm final : public IMainForm
+{
+public:
+    void setParent(clsGearList *parent) override { m_parent = parent; }
+    void ShowModal() override
+    {
+        std::fprintf(stdout, "LAYOUT|%s\n", QApplication::isRightToLeft() ? "right-to-left" : "left-to-right");
+        std::fflush(stdout);
+        m_parent->setFinished(true);
+    }
+
+private:
+    clsGearList *m_parent = nullptr;
+};
+
 int RunChild(int argc, char *argv[], const QString &mode)
 {
     PrintBoxes();
     if (mode == QLatin1String("handler-failure"))
         return Main(argc, argv, [] { return std::unique_ptr<IMainForm>(new FailingForm); });
+    if (mode == QLatin1String("load-step-std-failure"))
+        return Main(argc, argv, [] { return std::unique_ptr<IMainForm>(new StdFailingForm); });
+    if (mode == QLatin1String("qt-option")) {
+        char reverse[] = "-reverse";
+        char *args[] = {argv[0], reverse, nullptr};
+        return Main(2, args, [] { return std::unique_ptr<IMainForm>(new LayoutForm); });
+    }
 
     // A missing data file: the loader's box, then the program ends without ever showing its window.
     QTemporaryDir empty;
@@ -81,14 +113,24 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("firstLine");
         QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<int>("boxes");
 
         QTest::newRow("failure escaping a handler")
             << "handler-failure" << 1
             << "BOX|Quellvane Gear Chooser [v1.01]|critical|A fatal error occured in the application: 13 - Type "
                "mismatch.  It will now close whether you like it or not."
-            << "";
+            << "" << 1;
+        QTest::newRow("standard failure in the load step")
+            << "load-step-std-failure" << 1
+            << "BOX|Quellvane Gear Chooser [v1.01]|critical|A fatal error occured in the application: -1 - Disk on "
+               "fire.  It will now close whether you like it or not."
+            << "" << 1;
+        // Exactly one box: no second, fatal box after the loader's own message.
         QTest::newRow("missing data file") << "missing-file" << 0 << "BOX|Quellvane Gear Chooser [v1.01]|critical|"
-                                           << "EXIT|0|shown=0";
+                                           << "EXIT|0|shown=0" << 1;
+        // The program takes no arguments, Qt's own options included.
+        QTest::newRow("Qt's -reverse option") << "qt-option" << 0 << "LAYOUT|left-to-right"
+                                              << "" << 0;
     }
 
     void childRuns()
@@ -97,6 +139,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, firstLine);
         QFETCH(QString, lastLine);
+        QFETCH(int, boxes);
 
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
@@ -109,8 +152,7 @@ private slots:
         QVERIFY2(lines.first().startsWith(firstLine), qPrintable(lines.first()));
         if (!lastLine.isEmpty())
             QCOMPARE(lines.last(), lastLine);
-        // Exactly one box either way: no second, fatal box after the loader's own message.
-        QCOMPARE(lines.filter(QStringLiteral("BOX|")).size(), 1);
+        QCOMPARE(lines.filter(QStringLiteral("BOX|")).size(), boxes);
     }
 };
 
