@@ -5,7 +5,35 @@
 DropDownList::DropDownList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
-    connect(this, &QComboBox::currentIndexChanged, this, &DropDownList::Click);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        m_changeReported = true;
+        emit Click();
+    });
+    // A pick comes after the change it made, if any; a pick of the shown entry changes nothing but is still one.
+    connect(this, &QComboBox::activated, this, [this] {
+        if (!m_changeReported)
+            emit Click();
+        m_changeReported = false;
+    });
+}
+
+// Each way the user can pick starts afresh, whatever changes code made before.
+void DropDownList::showPopup()
+{
+    m_changeReported = false;
+    QComboBox::showPopup();
+}
+
+void DropDownList::keyPressEvent(QKeyEvent *event)
+{
+    m_changeReported = false;
+    QComboBox::keyPressEvent(event);
+}
+
+void DropDownList::wheelEvent(QWheelEvent *event)
+{
+    m_changeReported = false;
+    QComboBox::wheelEvent(event);
 }
 
 void DropDownList::Clear()

@@ -3,7 +3,7 @@
 #include <QComboBox>
 
 // A drop-down list that accepts no typed text. Adding entries never selects one; a change of the selected
-// entry, by the user or by code, raises Click at once.
+// entry, by the user or by code, raises Click at once, and so does the user's pick of the entry already shown.
 class DropDownList final : public QComboBox
 {
     Q_OBJECT
@@ -19,6 +19,16 @@ public:
     // An index that does not exist is ignored.
     void setListIndex(int index);
 
+    void showPopup() override;
+
 signals:
     void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    // Whether the change of entry that the user's pick caused has been reported already.
+    bool m_changeReported = false;
 };

@@ -178,10 +178,22 @@ void MultiColumnList::selectionMaybeChanged()
     emit Click();
 }
 
+QItemSelectionModel::SelectionFlags MultiColumnList::selectionCommand(const QModelIndex &index,
+                                                                      const QEvent *event) const
+{
+    // Single selection lets Ctrl+click or Ctrl+Space deselect the selected row, which would leave a list with rows
+    // and nothing to buy or edit; such a command selects the row instead.
+    QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
+}
+
 void MultiColumnList::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTreeView::mouseDoubleClickEvent(event);
-    emit DblClick();
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
 }
 
 void MultiColumnList::keyPressEvent(QKeyEvent *event)
@@ -189,7 +201,8 @@ void MultiColumnList::keyPressEvent(QKeyEvent *event)
     // The keypad's Enter carries the keypad modifier.
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
-        if (ListIndex() >= 0)
+        // A held Enter repeats its press: one purchase or one dialog per press, not per repeat.
+        if (ListIndex() >= 0 && !event->isAutoRepeat())
             emit DblClick();
         event->accept();
         return;

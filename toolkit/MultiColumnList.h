@@ -29,8 +29,9 @@ private:
 };
 
 // A list box with fixed columns and no header row: single selection, cells read and written as text or number.
-// Selecting a row, by the user or by code, raises Click once and at once; a double-click anywhere on the list,
-// or Enter on a selected row, raises DblClick.
+// Selecting a row, by the user or by code, raises Click once and at once; a double-click of the primary button
+// anywhere on the list, or a press of Enter (not its auto-repeat) on a selected row, raises DblClick. Once a row is
+// selected, the user can move the selection but not clear it.
 class MultiColumnList final : public QTreeView
 {
     Q_OBJECT
@@ -59,6 +60,8 @@ signals:
     void DblClick();
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;

@@ -6,6 +6,7 @@
 #include "core/clsGearList.h"
 #include "toolkit/AppPath.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/CommandButton.h"
 #include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
 #include "toolkit/MsgBox.h"
@@ -54,9 +55,9 @@ frmChooser::frmChooser()
       picSelect(Page(this, "picSelect")), picChosen(Page(this, "picChosen")),
       lstChosen(new MultiColumnList(ChosenView::Columns, picChosen)),
       lstGear(new MultiColumnList(GearRows::Columns, picSelect)),
-      cmdCopy(new QPushButton(QStringLiteral("&Copy all to Clipboard"), picChosen)),
+      cmdCopy(new CommandButton(QStringLiteral("&Copy all to Clipboard"), picChosen)),
       lblCostBP(Label(picSelect, QStringLiteral("Cost (BP)"), QStringLiteral("lblCostBP"))),
-      cmdChoose(new QPushButton(QStringLiteral("&Purchase"), picSelect)), cboCurrency(new DropDownList(picSelect)),
+      cmdChoose(new CommandButton(QStringLiteral("&Purchase"), picSelect)), cboCurrency(new DropDownList(picSelect)),
       cboCat(new DropDownList(picSelect)), cboSubCat(new DropDownList(picSelect)),
       lblInstruct(Label(picChosen,
                         QStringLiteral("NB: Doubleclick on a selected line to change quantity, move row or delete."),

@@ -65,9 +65,11 @@ frmLine::frmLine(QWidget *parent)
     cboRow->setAccessibleDescription(QStringLiteral("Target row: the row to move the line to"));
     connect(cboRow, &DropDownList::Click, this, &frmLine::cboRow_Click);
 
+    // OK takes Enter wherever the focus is, except on Cancel: a focused button takes Enter itself, so that Enter
+    // on Cancel never confirms a removal.
     cmdOk->setDefault(true);
     cmdOk->setAutoDefault(true);
-    cmdCancel->setAutoDefault(false);
+    cmdCancel->setAutoDefault(true);
     connect(cmdOk, &QPushButton::clicked, this, &frmLine::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLine::reject);
 }

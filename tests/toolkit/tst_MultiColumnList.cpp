@@ -255,37 +255,66 @@ private slots:
         QCOMPARE(seen, (QList<int>{3, 1}));
     }
 
-    void clickByMouse()
+    // The user's own selection. A list with rows keeps a selected row: SingleSelection alone lets Ctrl deselect it.
+    void userSelection_data()
     {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("clicks");
+
+        QTest::newRow("click a row") << 0 << "click" << 2 << 1;
+        QTest::newRow("Ctrl+click the selected row") << 2 << "ctrl-click" << 2 << 0;
+        QTest::newRow("Ctrl+Space on the selected row") << 2 << "ctrl-space" << 2 << 0;
+    }
+    void userSelection()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, action);
+        QFETCH(int, expected);
+        QFETCH(int, clicks);
+
         TestedList t(2);
         Fill(t.list, 4);
         QVERIFY(Shown(t.list));
+        t.list.setListIndex(start);
         QSignalSpy click(&t.list, &MultiColumnList::Click);
         const QRect rect = t.list.visualRect(t.list.Model()->index(2, 0));
         QVERIFY(rect.isValid());
-        QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(t.list.ListIndex(), 2);
-        QCOMPARE(click.count(), 1);
+        if (action == QLatin1String("ctrl-space"))
+            QTest::keyClick(&t.list, Qt::Key_Space, Qt::ControlModifier);
+        else
+            QTest::mouseClick(t.list.viewport(), Qt::LeftButton,
+                              action == QLatin1String("ctrl-click") ? Qt::ControlModifier : Qt::NoModifier,
+                              rect.center());
+        QCOMPARE(t.list.ListIndex(), expected);
+        QCOMPARE(click.count(), clicks);
     }
 
     // Double-click and Enter
     void doubleClick_data()
     {
         QTest::addColumn<int>("row");
-        QTest::newRow("first row") << 0;
-        QTest::newRow("last row") << 3;
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("dblClicks");
+        QTest::newRow("first row") << 0 << int(Qt::LeftButton) << 1;
+        QTest::newRow("last row") << 3 << int(Qt::LeftButton) << 1;
+        // Only the primary button's double-click buys or edits.
+        QTest::newRow("right button") << 3 << int(Qt::RightButton) << 0;
     }
     void doubleClick()
     {
         QFETCH(int, row);
+        QFETCH(int, button);
+        QFETCH(int, dblClicks);
         TestedList t(2);
         Fill(t.list, 4);
         QVERIFY(Shown(t.list));
         QSignalSpy dblClick(&t.list, &MultiColumnList::DblClick);
         const QRect rect = t.list.visualRect(t.list.Model()->index(row, 0));
         QVERIFY(rect.isValid());
-        QTest::mouseDClick(t.list.viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(dblClick.count(), 1);
+        QTest::mouseDClick(t.list.viewport(), Qt::MouseButton(button), {}, rect.center());
+        QCOMPARE(dblClick.count(), dblClicks);
         QCOMPARE(t.list.ListIndex(), row);
     }
 
@@ -294,18 +323,23 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("held");
         QTest::addColumn<int>("dblClicks");
 
-        QTest::newRow("return on a selected row") << 3 << 1 << int(Qt::Key_Return) << 1;
-        QTest::newRow("keypad enter on a selected row") << 3 << 0 << int(Qt::Key_Enter) << 1;
-        QTest::newRow("return without a selection") << 3 << -1 << int(Qt::Key_Return) << 0;
-        QTest::newRow("return on an empty list") << 0 << -1 << int(Qt::Key_Return) << 0;
+        QTest::newRow("return on a selected row") << 3 << 1 << int(Qt::Key_Return) << false << 1;
+        QTest::newRow("keypad enter on a selected row") << 3 << 0 << int(Qt::Key_Enter) << false << 1;
+        QTest::newRow("return without a selection") << 3 << -1 << int(Qt::Key_Return) << false << 0;
+        QTest::newRow("return on an empty list") << 0 << -1 << int(Qt::Key_Return) << false << 0;
+        // A held key repeats its press; one press is one action.
+        QTest::newRow("repeat of a held return") << 3 << 1 << int(Qt::Key_Return) << true << 0;
+        QTest::newRow("repeat of a held keypad enter") << 3 << 1 << int(Qt::Key_Enter) << true << 0;
     }
     void enterKey()
     {
         QFETCH(int, count);
         QFETCH(int, selected);
         QFETCH(int, key);
+        QFETCH(bool, held);
         QFETCH(int, dblClicks);
 
         TestedList t(2);
@@ -314,7 +348,13 @@ private slots:
         t.list.setListIndex(selected);
         QCOMPARE(t.list.ListIndex(), selected);
         QSignalSpy dblClick(&t.list, &MultiColumnList::DblClick);
-        QTest::keyClick(&t.list, Qt::Key(key));
+        if (held) {
+            QKeyEvent repeat(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier,
+                             QString(), true);
+            QApplication::sendEvent(&t.list, &repeat);
+        } else {
+            QTest::keyClick(&t.list, Qt::Key(key));
+        }
         QCOMPARE(dblClick.count(), dblClicks);
         QCOMPARE(t.list.ListIndex(), selected);
     }

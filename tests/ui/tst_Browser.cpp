@@ -99,6 +99,7 @@ enum class Way
 {
     Button,
     AltP,
+    HeldAltP,
     DoubleClick,
     Return,
     KeypadEnter
@@ -120,6 +121,8 @@ private slots:
     void costColumnFollowsCategory();
     void categoryChangeResetsSubCategoryAndRow();
     void subCategoryChangeFillsList();
+    void repickFromOpenList_data();
+    void repickFromOpenList();
     void rowTexts_data();
     void rowTexts();
 
@@ -228,6 +231,38 @@ void tst_Browser::categoryChangeResetsSubCategoryAndRow()
     QCOMPARE(w.gear->ListIndex(), 0);
 }
 
+// A pick from the open list is a selection even when it is the entry already shown.
+void tst_Browser::repickFromOpenList_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("subCategory");
+    QTest::newRow("category") << "cboCat" << 0;
+    QTest::newRow("sub-category") << "cboSubCat" << 1;
+}
+
+void tst_Browser::repickFromOpenList()
+{
+    QFETCH(QString, list);
+    QFETCH(int, subCategory);
+    auto c = TestSupport::OpenChooser(TwoCategoryCsv());
+    QVERIFY(c->loaded);
+    const Controls w = Find(*c);
+    w.subCat->setListIndex(1);
+    QTest::mouseClick(w.gear->viewport(), Qt::LeftButton, {}, RowCentre(w.gear, 1));
+    QCOMPARE(w.gear->ListIndex(), 1);
+
+    DropDownList *drop = list == QLatin1String("cboCat") ? w.cat : w.subCat;
+    const int shown = drop->ListIndex();
+    drop->showPopup();
+    QTRY_VERIFY(drop->view()->isVisible());
+    QCOMPARE(drop->view()->currentIndex().row(), shown);
+    QTest::keyClick(drop->view(), Qt::Key_Return);
+    QTRY_VERIFY(!drop->view()->isVisible());
+    QCOMPARE(drop->ListIndex(), shown);
+    QCOMPARE(w.subCat->ListIndex(), subCategory);
+    QCOMPARE(w.gear->ListIndex(), 0);
+}
+
 void tst_Browser::subCategoryChangeFillsList()
 {
     auto c = TestSupport::OpenChooser(TwoCategoryCsv());
@@ -282,6 +317,7 @@ void tst_Browser::purchase_data()
         Way way;
     } ways[] = {{"button", Way::Button},
                 {"Alt+P", Way::AltP},
+                {"Alt+P held down", Way::HeldAltP},
                 {"double-click", Way::DoubleClick},
                 {"Return", Way::Return},
                 {"keypad Enter", Way::KeypadEnter}};
@@ -317,6 +353,17 @@ void tst_Browser::purchase()
     case Way::AltP:
         QTest::keyClick(c->form, Qt::Key_P, Qt::AltModifier);
         break;
+    case Way::HeldAltP:
+        // Repeats spaced past the click animation, which would otherwise swallow them.
+        QTest::keyPress(c->form, Qt::Key_P, Qt::AltModifier);
+        for (int i = 0; i < 3; ++i) {
+            QTest::qWait(150);
+            qt_sendShortcutOverrideEvent(c->form->windowHandle(), 0, Qt::Key_P, Qt::AltModifier, QStringLiteral("p"),
+                                         true);
+        }
+        QTest::qWait(150);
+        QTest::keyRelease(c->form, Qt::Key_P, Qt::AltModifier);
+        break;
     case Way::DoubleClick:
         QTest::mouseDClick(w.gear->viewport(), Qt::LeftButton, {}, RowCentre(w.gear, 2, 1));
         expectedRow = 2;
@@ -332,7 +379,7 @@ void tst_Browser::purchase()
     }
 
     // A mnemonic clicks its button with a short animation, after the key event has returned; the rest is at once.
-    if (way == Way::AltP)
+    if (way == Way::AltP || way == Way::HeldAltP)
         QTRY_COMPARE(c->app->ChosenGear()->Count(), 1);
     QCOMPARE(c->app->ChosenGear()->Count(), 1);
     const clsChosenItem *line = ChosenLine(*c, 1);

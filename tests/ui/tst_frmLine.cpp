@@ -91,7 +91,8 @@ enum Dismissal
 {
     ByCancel,
     ByEscape,
-    ByCloseBox
+    ByCloseBox,
+    ByEnterOnCancel
 };
 
 } // namespace
@@ -382,6 +383,8 @@ private slots:
         QTest::newRow("close box, unchanged") << int(NoChange) << int(ByCloseBox);
         QTest::newRow("close box after picking a row") << int(PickRow) << int(ByCloseBox);
         QTest::newRow("close box after remove") << int(PickRemove) << int(ByCloseBox);
+        // A focused button takes Enter; OK is the default only while the focus is elsewhere.
+        QTest::newRow("Enter on the focused Cancel after remove") << int(PickRemove) << int(ByEnterOnCancel);
     }
     void dismissed()
     {
@@ -412,6 +415,12 @@ private slots:
             case ByEscape:
                 QTest::keyClick(d->focusWidget() ? d->focusWidget() : d, Qt::Key_Escape);
                 break;
+            case ByEnterOnCancel: {
+                auto *cancel = Child<QPushButton>(d, "cmdCancel");
+                cancel->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(cancel, Qt::Key_Return);
+                break;
+            }
             default:
                 d->close();
                 break;
