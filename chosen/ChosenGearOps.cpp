@@ -3,7 +3,7 @@
 #include "core/clsGearList.h"
 
 namespace {
-QString LineKey(std::int32_t n)
+QString LineKey(qsizetype n)
 {
     return QLatin1Char('k') + QString::number(n);
 }
@@ -33,4 +33,14 @@ void ChosenGearOps::RemoveLine(clsGearList &gearList, std::int32_t n)
     chosen.Item(LineKey(n)).Dispose();
     chosen.Remove(LineKey(n));
     gearList.RenumberChosenGear();
+}
+
+void ChosenGearOps::RemoveLastLines(clsGearList &gearList, qsizetype count)
+{
+    KeyedCollection<clsChosenItem> &chosen = *gearList.ChosenGear();
+    for (; count > 0 && !chosen.IsEmpty(); --count) {
+        const QString key = LineKey(chosen.Count());
+        chosen.Item(key).Dispose();
+        chosen.Remove(key);
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <cstdint>
 
 class clsGearList;
@@ -12,5 +14,8 @@ void ChangeQuantity(clsGearList &gearList, std::int32_t n, std::int32_t quantity
 // Moves line n so that it ends at row t (1 <= t <= N); the other lines keep their relative order.
 void MoveLine(clsGearList &gearList, std::int32_t n, std::int32_t t);
 void RemoveLine(clsGearList &gearList, std::int32_t n);
+// Removes the last `count` lines (at most all of them). The lines before them keep their keys, so nothing is
+// renumbered: taking back a paste of many lines stays cheap.
+void RemoveLastLines(clsGearList &gearList, qsizetype count);
 
 } // namespace ChosenGearOps

@@ -17,3 +17,8 @@ void Clipboard::SetText(const QString &text, const QString &html)
         data->setHtml(html);
     QGuiApplication::clipboard()->setMimeData(data);
 }
+
+QString Clipboard::Text()
+{
+    return QGuiApplication::clipboard()->text();
+}

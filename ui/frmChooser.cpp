@@ -1,6 +1,7 @@
 #include "ui/frmChooser.h"
 
-#include "chosen/ChosenGearOps.h"
+#include "chosen/ChosenHistory.h"
+#include "chosen/ChosenPaste.h"
 #include "chosen/ChosenView.h"
 #include "core/GearRows.h"
 #include "core/clsGearList.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 
 namespace {
@@ -158,6 +160,7 @@ frmChooser::frmChooser()
     connect(cmdChoose, &QPushButton::clicked, this, &frmChooser::cmdChoose_Click);
     connect(lstChosen, &MultiColumnList::DblClick, this, &frmChooser::lstChosen_DblClick);
     connect(cmdCopy, &QPushButton::clicked, this, &frmChooser::cmdCopy_Click);
+    SetupEditKeys();
 }
 
 frmChooser::~frmChooser()
@@ -371,7 +374,7 @@ void frmChooser::cmdChoose_Click()
         return;
     const bool paidInDollars = cboCurrency->ListIndex() == 1;
     clsItem &item = m_currentSubCat->Items->Item(lstGear->ListText(row, 0));
-    m_parent->AddChosenItem(&item, 1, paidInDollars);
+    m_history->Purchase(&item, paidInDollars);
     m_chosenChanged = true;
     lstGear->setFocus();
 }
@@ -408,13 +411,13 @@ void frmChooser::lstChosen_DblClick()
         return;
     switch (action) {
     case frmLine::ChangeQuantity:
-        ChosenGearOps::ChangeQuantity(*m_parent, n, dialog.Quantity());
+        m_history->ChangeQuantity(n, dialog.Quantity());
         break;
     case frmLine::MoveToRow:
-        ChosenGearOps::MoveLine(*m_parent, n, dialog.Row());
+        m_history->MoveLine(n, dialog.Row());
         break;
     case frmLine::RemoveLine:
-        ChosenGearOps::RemoveLine(*m_parent, n);
+        m_history->RemoveLine(n);
         break;
     default:
         break;
@@ -442,4 +445,66 @@ void frmChooser::cmdCopy_Click()
     Clipboard::SetText(text, ChosenView::Html(lstChosen->Rows()));
     MsgBox::Show(QString::number(r) + QStringLiteral(" rows were successfully copied to the clipboard."), windowTitle(),
                  MsgBox::Icon::Information);
+}
+
+void frmChooser::setParent(clsGearList *parent)
+{
+    m_parent = parent;
+    m_history = parent ? std::make_unique<ChosenHistory>(*parent) : nullptr;
+}
+
+void frmChooser::SetupEditKeys()
+{
+    // The platform's own keys for each action, and the ones users of other systems expect.
+    auto keys = [](QKeySequence::StandardKey standard, std::initializer_list<QKeyCombination> more) {
+        QList<QKeySequence> list = QKeySequence::keyBindings(standard);
+        for (QKeyCombination key : more) {
+            if (!list.contains(QKeySequence(key)))
+                list.append(QKeySequence(key));
+        }
+        return list;
+    };
+    // Window shortcuts: they act wherever this window has the focus, and not while a dialog of its own is open.
+    auto *undo = new QShortcut(this);
+    undo->setKeys(keys(QKeySequence::Undo, {Qt::CTRL | Qt::Key_Z}));
+    connect(undo, &QShortcut::activated, this, &frmChooser::EditUndo);
+    auto *redo = new QShortcut(this);
+    redo->setKeys(keys(QKeySequence::Redo, {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}));
+    connect(redo, &QShortcut::activated, this, &frmChooser::EditRedo);
+    auto *paste = new QShortcut(this);
+    paste->setKeys(keys(QKeySequence::Paste, {Qt::CTRL | Qt::Key_V}));
+    paste->setAutoRepeat(false); // one paste for one press, like a purchase
+    connect(paste, &QShortcut::activated, this, &frmChooser::EditPaste);
+}
+
+void frmChooser::ChosenListChanged()
+{
+    if (tabMain->SelectedIndex() == 1)
+        RefreshChosenList();
+    else
+        m_chosenChanged = true;
+}
+
+void frmChooser::EditUndo()
+{
+    if (m_history && m_history->Undo())
+        ChosenListChanged();
+}
+
+void frmChooser::EditRedo()
+{
+    if (m_history && m_history->Redo())
+        ChosenListChanged();
+}
+
+void frmChooser::EditPaste()
+{
+    if (!m_parent || !m_history)
+        return;
+    const std::optional<ChosenPaste::Result> pasted = ChosenPaste::Parse(Clipboard::Text(), *m_parent->Categories());
+    if (!pasted)
+        return; // not an export: the key does nothing
+    if (m_history->AddLines(pasted->Lines))
+        ChosenListChanged();
+    MsgBox::Show(ChosenPaste::Message(*pasted), windowTitle(), MsgBox::Icon::Information);
 }

@@ -15,6 +15,7 @@ class QPushButton;
 class DropDownList;
 class MultiColumnList;
 class TabStrip;
+class ChosenHistory;
 class clsCategory;
 class clsGearList;
 class clsSubCategory;
@@ -31,7 +32,7 @@ public:
 
     clsGearList *Parent() const { return m_parent; }
     using QWidget::setParent;
-    void setParent(clsGearList *parent) override { m_parent = parent; }
+    void setParent(clsGearList *parent) override;
     clsCategory *CurrentCat() const { return m_currentCat; }
     clsSubCategory *CurrentSubCat() const { return m_currentSubCat; }
     bool ChosenChanged() const { return m_chosenChanged; }
@@ -65,6 +66,14 @@ private:
     void lstChosen_DblClick();
     void cmdCopy_Click();
 
+    // Keys that act on every page: undo and redo of chosen-list changes, and pasting an export back.
+    void SetupEditKeys();
+    void EditUndo();
+    void EditRedo();
+    void EditPaste();
+    // The chosen list changed without a purchase: the page on show follows at once, another at its tab change.
+    void ChosenListChanged();
+
     // Outer size in twips, frame included.
     QSize outerSizeTwips() const;
     void setOuterSizeTwips(int width, int height);
@@ -75,6 +84,7 @@ private:
     bool m_loaded = false;
     bool m_chosenChanged = false;
     bool m_useGP = false;
+    std::unique_ptr<ChosenHistory> m_history;
 
     TabStrip *tabMain;
     QFrame *picHelp;

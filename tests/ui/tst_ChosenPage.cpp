@@ -579,6 +579,127 @@ private slots:
         QCOMPARE(seen->title, QStringLiteral("drain"));
     }
 
+    // Undo and redo keys, on every page; the dialog keeps its own
+    void undoRedoKeys_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("shiftZ");
+        QTest::newRow("chosen gear page, Ctrl+Y") << 1 << "lstChosen" << false;
+        QTest::newRow("gear list page, Ctrl+Shift+Z") << 0 << "lstGear" << true;
+        QTest::newRow("help page, Ctrl+Y") << 2 << "txtInfo" << false;
+    }
+    void undoRedoKeys()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, focus);
+        QFETCH(bool, shiftZ);
+
+        Page page;
+        QVERIFY(page.OpenWith({ServicePistol, Cufflinks, RifleInDollars}));
+        const QList<QStringList> three = page.Rows();
+        bool dialogActive = false;
+        QList<QStringList> duringDialog;
+        auto removed = DoubleClickWith(page.list, 1, [&](QWidget *d) {
+            dialogActive = QTest::qWaitForWindowActive(d);
+            QTest::keyClick(Child<QLineEdit>(d, "txtQuantity"), Qt::Key_Z, Qt::ControlModifier);
+            duringDialog = page.Rows();
+            ClickOption(d, 3);
+            ClickButton(d, "cmdOk");
+        });
+        QVERIFY(removed->seen);
+        QVERIFY(dialogActive);
+        QCOMPARE(duringDialog, three);
+        const QList<QStringList> two = page.Rows();
+        QCOMPARE(two.count(), 4);
+        // Confirming an untouched dialog is no step: the next undo takes back the removal.
+        auto untouched = DoubleClickWith(page.list, 0, [](QWidget *d) { ClickButton(d, "cmdOk"); });
+        QVERIFY(untouched->seen);
+
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            page.ShowTab(tab);
+            page.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(page.form));
+            QWidget *target = Child<QWidget>(page.form, focus.toLatin1().constData());
+            target->setFocus();
+            QTest::keyClick(target, key, modifiers);
+        };
+        press(Qt::Key_Z, Qt::ControlModifier);
+        if (tab != 1) {
+            QCOMPARE(page.Rows(), two); // the view follows when its page is next shown
+            page.ShowTab(1);
+        }
+        QCOMPARE(page.Rows(), three);
+        QCOMPARE(page.list->ListIndex(), 0);
+
+        press(shiftZ ? Qt::Key_Z : Qt::Key_Y, shiftZ ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        page.ShowTab(1);
+        QCOMPARE(page.Rows(), two);
+        QCOMPARE(page.list->ListIndex(), 0);
+    }
+
+    // Pasting an export
+    void pasteKey_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("message");
+
+        const QString lines = QStringLiteral("Hunting Rifle\tRifles\tFM 12\t1\t0\t0\t900\t7.5\r\n"
+                                             "Laser Watch\tWatches\tGAL 3\t1\t5\t0\t0\t0.1\r\n"
+                                             "Pocket Derringer\tPistols\tQCR 90\t1\t0\t1\t0\t0.5\r\n");
+        const QString exported =
+            QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n") + lines +
+            QStringLiteral("------\t\t\t\t\t\t\t\r\nTotals\t\t\t\t5\t1\t900\t8.1\r\n");
+        const QString message = QStringLiteral("2 rows were added from the clipboard.\nNot added:\nLaser Watch");
+        QTest::newRow("export, on the chosen gear page") << 1 << exported << message;
+        QTest::newRow("export, on the gear list page") << 0 << exported << message;
+        QTest::newRow("lines without the header") << 1 << lines << QString();
+    }
+    void pasteKey()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, message);
+
+        Page page;
+        QVERIFY(page.OpenWith({ServicePistol}));
+        const QList<QStringList> before = page.Rows();
+        page.ShowTab(tab);
+        page.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(page.form));
+        QGuiApplication::clipboard()->setText(clipboard);
+        auto seen = TestSupport::OnNextModal();
+        QWidget *focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : page.form, Qt::Key_V, Qt::ControlModifier);
+        if (message.isEmpty()) {
+            QVERIFY(!seen->seen);
+            page.ShowTab(1);
+            QCOMPARE(page.Rows(), before);
+            // Hand the armed timer a box of our own, so that it ends here and not in a later test.
+            QMessageBox drain(QMessageBox::NoIcon, QStringLiteral("drain"), QStringLiteral("drain"));
+            drain.exec();
+            QCOMPARE(seen->title, QStringLiteral("drain"));
+            return;
+        }
+        QVERIFY(seen->seen);
+        QCOMPARE(seen->title, QStringLiteral("Quellvane Gear Chooser [v1.02]"));
+        QCOMPARE(seen->icon, QMessageBox::Information);
+        QCOMPARE(seen->text, message);
+        if (tab != 1)
+            page.ShowTab(1);
+        QList<QStringList> expected = LinesOf({ServicePistol, RifleInDollars, Derringer});
+        expected << Separator << Totals("0", "4", "900", "10.1");
+        QCOMPARE(page.Rows(), expected);
+        QCOMPARE(page.list->ListIndex(), 0);
+
+        // The paste is one step.
+        page.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(page.form));
+        QTest::keyClick(page.list, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(page.Rows(), before);
+    }
+
     // Copying
     void copy_data()
     {

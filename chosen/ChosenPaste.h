@@ -1,0 +1,38 @@
+#pragma once
+
+#include "chosen/ChosenLine.h"
+#include "core/KeyedCollection.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+class clsCategory;
+
+// Reading the clipboard export back into chosen lines: the export itself, or the same cells copied from a
+// spreadsheet or a table it was pasted into.
+namespace ChosenPaste {
+
+inline constexpr int MaxQuantity = 99;
+inline constexpr int MaxNamesShown = 20;
+
+struct Result
+{
+    std::vector<ChosenLine> Lines; // the lines that matched, in the order of the text
+    QStringList NotAdded;          // the Item of each data line that did not
+};
+
+// Empty when the text's first line is not the export's header line. The data lines follow it up to the separator
+// or the totals line (or the end); lines of empty cells are passed over. A line matches the catalogue item of its
+// Item name in a sub-category of its Type name (names compared as the catalogue compares them); where several
+// categories hold one, the one of the same Reference. Its Qty must be a whole number from 1 to MaxQuantity. It is
+// paid in dollars when its dollar cost is not zero and both point costs are.
+std::optional<Result> Parse(QStringView text, const KeyedCollection<clsCategory> &categories);
+
+// "N rows were added from the clipboard.", then, when some were not, "Not added:" and their Items, one a line.
+QString Message(const Result &result);
+
+} // namespace ChosenPaste
