@@ -74,7 +74,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 find_program(TARNWICK_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(TARNWICK_DPKG_SHLIBDEPS)
+find_program(TARNWICK_FILE file) # CPack needs it to find the programs for dpkg-shlibdeps
+if(TARNWICK_DPKG_SHLIBDEPS AND TARNWICK_FILE)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     # Without dpkg-shlibdeps the Qt 6 runtime is named by hand (Debian 12's package names).
