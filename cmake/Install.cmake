@@ -31,13 +31,13 @@ install(FILES packaging/${TARNWICK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INST
 find_program(TARNWICK_GZIP gzip REQUIRED)
 set(tarnwick_gzipped)
 foreach(file tarnwick.1 changelog)
-    set(out ${CMAKE_CURRENT_BINARY_DIR}/packaging/${file}.gz)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/${file} ${CMAKE_CURRENT_BINARY_DIR}/packaging/${file}
-        COMMAND ${TARNWICK_GZIP} -9nf ${CMAKE_CURRENT_BINARY_DIR}/packaging/${file}
+    set(copy ${CMAKE_CURRENT_BINARY_DIR}/packaging/${file})
+    add_custom_command(OUTPUT ${copy}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/${file} ${copy}
+        COMMAND ${TARNWICK_GZIP} -9nf ${copy}
         DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${file}
         VERBATIM)
-    list(APPEND tarnwick_gzipped ${out})
+    list(APPEND tarnwick_gzipped ${copy}.gz)
 endforeach()
 add_custom_target(tarnwick_docs ALL DEPENDS ${tarnwick_gzipped})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/tarnwick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

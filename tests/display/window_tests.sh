@@ -3,7 +3,8 @@
 #   wayland: the weston compositor (its X11 backend, which has a seat: keyboard, pointer and clipboard, where
 #            Debian 12's headless backend has none) inside a private Xvfb, with Qt's Wayland plugin;
 #   x11:     the openbox window manager on a private Xvfb, with Qt's xcb plugin.
-# The servers are started here and stopped again. Usage: window_tests.sh <wayland|x11> <Qt's platform plugin folder> <test>...
+# The servers are started here and stopped again.
+# Usage: window_tests.sh <wayland|x11> <Qt's platform plugin folder> <test>...
 # Exit 77 (skip) when a tool is missing, except under CI, where the set-up must have installed it.
 set -euo pipefail
 
