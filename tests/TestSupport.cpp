@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QtTest>
 
 namespace TestSupport {
 
@@ -76,6 +77,14 @@ std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show)
     if (show && chooser->loaded)
         chooser->form->show();
     return chooser;
+}
+
+bool WaitForActive(QWidget *window)
+{
+    window->activateWindow();
+    // Not isActiveWindow(): on Wayland it turns true with the compositor's word, before the keyboard arrives.
+    return QTest::qWaitForWindowExposed(window) &&
+           QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
 QStringList CloseTopLevelWindows()

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
 class frmChooser;
 
 namespace TestSupport {
@@ -53,6 +54,10 @@ struct Chooser
     bool loaded = false;
 };
 std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show = true);
+
+// Waits until the window is shown and active. Wayland lets no client activate itself: there the compositor
+// activates a window it has just mapped, and this waits for that.
+bool WaitForActive(QWidget *window);
 
 // Closes every top-level window and returns the object names of those still visible afterwards.
 QStringList CloseTopLevelWindows();

@@ -1,5 +1,6 @@
 #include "toolkit/MsgBox.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -16,8 +17,9 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
         Interceptor()(text, title, icon);
         return;
     }
+    // Over the active window, if any: a Wayland compositor keeps a box only over the window that owns it.
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }

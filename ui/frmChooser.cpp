@@ -251,20 +251,33 @@ void frmChooser::setOuterSizeTwips(int width, int height)
     resize(Twips::ToPixelsX(width, this) - frame.width(), Twips::ToPixelsY(height, this) - frame.height());
 }
 
+void frmChooser::setMinimumOuterSize()
+{
+    // Told to the window manager or compositor as well, so that a drag stops there: a Wayland client may not grow
+    // past the size the compositor gives it while the user drags an edge.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setMinimumSize(Twips::ToPixelsX(MinOuterWidth, this) - frame.width(),
+                   Twips::ToPixelsY(MinOuterHeight, this) - frame.height());
+}
+
 void frmChooser::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     Form_Resize();
 }
 
-void frmChooser::showEvent(QShowEvent *event)
+bool frmChooser::event(QEvent *event)
 {
-    QWidget::showEvent(event);
-    // Until the window is shown its frame is unknown, so the outer size set by the load was the inner one.
-    if (m_pendingOuterSize.isValid()) {
+    const bool handled = QWidget::event(event);
+    // Until the window is on screen its frame is unknown, so the outer size set by the load was the inner one.
+    // ShowToParent comes after the platform window is shown: a Wayland client draws its own frame, which exists
+    // only from then on, where the show event comes too early.
+    if (event->type() == QEvent::ShowToParent && m_pendingOuterSize.isValid()) {
+        setMinimumOuterSize();
         setOuterSizeTwips(m_pendingOuterSize.width(), m_pendingOuterSize.height());
         m_pendingOuterSize = QSize();
     }
+    return handled;
 }
 
 void frmChooser::changeEvent(QEvent *event)
@@ -279,6 +292,7 @@ void frmChooser::Form_Resize()
 {
     if (isMinimized() || (width() == 0 && height() == 0))
         return;
+    setMinimumOuterSize();
     const QSize outer = outerSizeTwips();
     // Each change raises a further resize, which lays the window out again; a window manager may also refuse
     // it, so the layout below still runs for the size the window has now.
@@ -403,7 +417,8 @@ void frmChooser::lstChosen_DblClick()
     const auto *quantity = std::get_if<std::int64_t>(&quantityCell);
     const std::int16_t q = quantity ? std::int16_t(*quantity) : std::int16_t(1);
 
-    frmLine dialog;
+    // A child of the window, so that a Wayland compositor keeps it over the window it blocks.
+    frmLine dialog(this);
     dialog.SetLine(q, n, count);
     dialog.ShowModal();
     const std::int16_t action = dialog.Action();

@@ -51,7 +51,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void SetupTabs();
@@ -77,6 +77,7 @@ private:
     // Outer size in twips, frame included.
     QSize outerSizeTwips() const;
     void setOuterSizeTwips(int width, int height);
+    void setMinimumOuterSize();
 
     clsGearList *m_parent = nullptr;
     clsCategory *m_currentCat = nullptr;

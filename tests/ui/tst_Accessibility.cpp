@@ -47,7 +47,7 @@ std::unique_ptr<Chooser> OpenActiveChooser()
     if (!c->loaded)
         qFatal("the sample catalogue did not load");
     QApplication::setActiveWindow(c->form);
-    if (!QTest::qWaitForWindowActive(c->form))
+    if (!TestSupport::WaitForActive(c->form))
         qFatal("the main window did not become active");
     return c;
 }
@@ -490,7 +490,7 @@ void tst_Accessibility::rowChangeTabOrder()
     QStringList seen;
     QString first;
     auto box = TestSupport::OnNextModal([&](QWidget *dialog) {
-        if (!QTest::qWaitForWindowActive(dialog))
+        if (!TestSupport::WaitForActive(dialog))
             qWarning("the dialog did not become active");
         first = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
         for (int i = 0; i < 6; ++i) {
@@ -541,7 +541,7 @@ void tst_Accessibility::rowChangeByKeyboard()
     QVERIFY(TabTo([&c] { return FocusName(*c); }, QStringLiteral("lstChosen")));
     QString failure;
     auto box = TestSupport::OnNextModal([&](QWidget *dialog) {
-        if (!QTest::qWaitForWindowActive(dialog))
+        if (!TestSupport::WaitForActive(dialog))
             qWarning("the dialog did not become active");
         const auto focusName = [] {
             return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();

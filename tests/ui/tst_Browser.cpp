@@ -335,7 +335,7 @@ void tst_Browser::purchase()
     QVERIFY(c->loaded);
     const Controls w = Find(*c);
     c->form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(c->form));
+    QVERIFY(TestSupport::WaitForActive(c->form));
     w.currency->setListIndex(currency);
     // Row 1 is chosen first; a double-click picks row 2 itself.
     QTest::mouseClick(w.gear->viewport(), Qt::LeftButton, {}, RowCentre(w.gear, 1));
@@ -469,7 +469,7 @@ void tst_Browser::subCategoryWithoutItems()
     QVERIFY(c->loaded);
     const Controls w = Find(*c);
     c->form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(c->form));
+    QVERIFY(TestSupport::WaitForActive(c->form));
     QCOMPARE(w.subCat->ListCount(), 2);
     QCOMPARE(w.subCat->List(0), QStringLiteral("Pistols"));
     QCOMPARE(w.gear->ListCount(), 0);
@@ -497,7 +497,7 @@ void tst_Browser::catalogueWithoutCategories()
     QVERIFY(c->form->isVisible());
     const Controls w = Find(*c);
     c->form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(c->form));
+    QVERIFY(TestSupport::WaitForActive(c->form));
     QCOMPARE(w.cat->ListCount(), 0);
     QCOMPARE(w.cat->ListIndex(), -1);
     QCOMPARE(w.subCat->ListCount(), 0);

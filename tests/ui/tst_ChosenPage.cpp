@@ -739,7 +739,7 @@ private slots:
         auto seen = TestSupport::OnNextModal();
         if (byShortcut) {
             page.form->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(page.form));
+            QVERIFY(TestSupport::WaitForActive(page.form));
             QTest::keyClick(page.form, Qt::Key_C, Qt::AltModifier);
         } else {
             QTest::mouseClick(page.copy, Qt::LeftButton);

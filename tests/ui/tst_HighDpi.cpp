@@ -6,23 +6,30 @@
 #include "ui/frmLine.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 #include <map>
 
 // The test runs itself twice as a child process, once at scale factor 1 and once at 2; each child lays out both
-// windows and prints every control's geometry in twips, which must not depend on the scale.
+// windows and prints every control's geometry in twips, which must not depend on the scale. A third child sees
+// no font but those of Debian's fonts-liberation2, the package's font dependency, as on a desktop without
+// others: its captions must fit too.
 
 namespace {
 
 const char DumpArgument[] = "--dump-geometry";
+const char LiberationFonts[] = "/usr/share/fonts/truetype/liberation2";
 
 // Where a caption's text ends and how far it may run before it is cut off, in its parent's pixels.
 struct Caption
@@ -35,7 +42,8 @@ struct Layout
 {
     double devicePixelRatio = 0;
     std::map<QString, Caption> captions;
-    std::map<QString, QRect> rects; // by "<window>.<control>", in twips; "<...> px" in pixels
+    std::map<QString, QRect> rects;      // by "<window>.<control>", in twips; "<...> px" in pixels
+    std::map<QString, QString> families; // the face each window and list was given
 };
 
 QRect TwipsOf(const QRect &pixels, const QWidget *w)
@@ -125,6 +133,14 @@ void MeasureCaptions(QWidget *window, std::map<QString, Caption> &out)
     }
 }
 
+// The face that a window and its lists were given, by "<window>" and "<window>.<list>".
+void MeasureFonts(QWidget *window, std::map<QString, QString> &out)
+{
+    out[window->objectName()] = QFontInfo(window->font()).family();
+    for (MultiColumnList *list : window->findChildren<MultiColumnList *>())
+        out[window->objectName() + QLatin1Char('.') + list->objectName()] = QFontInfo(list->font()).family();
+}
+
 // The child's side: lay out both windows as the program shows them and print what Measure finds.
 int DumpGeometry(int argc, char *argv[])
 {
@@ -145,6 +161,8 @@ int DumpGeometry(int argc, char *argv[])
     Measure(form, out);
     std::map<QString, Caption> captions;
     MeasureCaptions(form, captions);
+    std::map<QString, QString> families;
+    MeasureFonts(form, families);
     frmLine dialog;
     dialog.SetLine(1, 1, 3);
     dialog.show();
@@ -152,6 +170,7 @@ int DumpGeometry(int argc, char *argv[])
         return 2;
     Measure(&dialog, out);
     MeasureCaptions(&dialog, captions);
+    MeasureFonts(&dialog, families);
 
     QTextStream stream(stdout);
     stream << "dpr " << chooser->form->devicePixelRatio() << '\n';
@@ -160,12 +179,17 @@ int DumpGeometry(int argc, char *argv[])
                << ' ' << r.width() << ' ' << r.height() << '\n';
     for (const auto &[key, c] : captions)
         stream << "caption " << key << ' ' << c.right << ' ' << c.limit << '\n';
+    for (const auto &[key, family] : families)
+        stream << "font " << key << ' ' << QString(family).replace(QLatin1Char(' '), QLatin1Char('|')) << '\n';
     return 0;
 }
 
-bool RunAtScale(const QString &scale, Layout &layout, QString &error)
+// `fontConfig`, when given, is the only fontconfig configuration the child reads.
+bool RunAtScale(const QString &scale, Layout &layout, QString &error, const QString &fontConfig = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!fontConfig.isEmpty())
+        env.insert(QStringLiteral("FONTCONFIG_FILE"), fontConfig);
     env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
     env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
     env.remove(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"));
@@ -190,6 +214,8 @@ bool RunAtScale(const QString &scale, Layout &layout, QString &error)
                 QRect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt());
         else if (f.size() == 4 && f[0] == QLatin1String("caption"))
             layout.captions[f[1]] = {f[2].toInt(), f[3].toInt()};
+        else if (f.size() == 3 && f[0] == QLatin1String("font"))
+            layout.families[f[1]] = QString(f[2]).replace(QLatin1Char('|'), QLatin1Char(' '));
     }
     if (layout.rects.empty()) {
         error = QStringLiteral("the child at scale %1 printed no geometry").arg(scale);
@@ -215,12 +241,16 @@ private slots:
     void sameTwips();
 
     // Text
+    void liberationOnlyFace_data();
+    void liberationOnlyFace();
     void captionsFit_data();
     void captionsFit();
 
 private:
     Layout m_single;
     Layout m_double;
+    Layout m_liberation;
+    QTemporaryDir m_fontConfigDir;
 };
 
 void tst_HighDpi::initTestCase()
@@ -229,6 +259,17 @@ void tst_HighDpi::initTestCase()
     QString error;
     QVERIFY2(RunAtScale(QStringLiteral("1"), m_single, error), qPrintable(error));
     QVERIFY2(RunAtScale(QStringLiteral("2"), m_double, error), qPrintable(error));
+
+    QVERIFY2(QFileInfo(QLatin1String(LiberationFonts)).isDir(), "fonts-liberation2 is not installed");
+    QVERIFY(m_fontConfigDir.isValid());
+    QFile config(m_fontConfigDir.filePath(QStringLiteral("fonts.conf")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                                "<fontconfig><dir>%1</dir><cachedir>%2</cachedir></fontconfig>\n")
+                     .arg(QLatin1String(LiberationFonts), m_fontConfigDir.filePath(QStringLiteral("cache")))
+                     .toUtf8());
+    config.close();
+    QVERIFY2(RunAtScale(QStringLiteral("1"), m_liberation, error, config.fileName()), qPrintable(error));
 }
 
 // Scale
@@ -285,15 +326,33 @@ void tst_HighDpi::sameTwips()
 
 // Text
 
+// Without the aliases of a full font set up, only the design face's own name finds it.
+void tst_HighDpi::liberationOnlyFace_data()
+{
+    QTest::addColumn<QString>("family");
+    for (const auto &[key, family] : m_liberation.families)
+        QTest::newRow(qPrintable(key)) << family;
+    QVERIFY(m_liberation.families.count(QStringLiteral("frmChooser.lstGear")));
+}
+
+void tst_HighDpi::liberationOnlyFace()
+{
+    QFETCH(QString, family);
+    QCOMPARE(family, QStringLiteral("Liberation Sans"));
+}
+
 void tst_HighDpi::captionsFit_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("right");
     QTest::addColumn<int>("limit");
-    for (const auto &[scale, layout] : {std::pair{1, &m_single}, std::pair{2, &m_double}}) {
+    const std::pair<QString, const Layout *> layouts[] = {
+        {QStringLiteral("at scale 1"), &m_single},
+        {QStringLiteral("at scale 2"), &m_double},
+        {QStringLiteral("with only fonts-liberation2"), &m_liberation}};
+    for (const auto &[name, layout] : layouts) {
         for (const auto &[key, caption] : layout->captions)
-            QTest::newRow(qPrintable(QStringLiteral("%1 at scale %2").arg(key).arg(scale)))
-                << key << caption.right << caption.limit;
+            QTest::newRow(qPrintable(key + QLatin1Char(' ') + name)) << key << caption.right << caption.limit;
     }
 }
 

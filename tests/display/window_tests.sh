@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Runs QtTest window tests on a real desktop instead of the offscreen platform, each test program in turn:
+#   wayland: the weston compositor (its X11 backend, which has a seat: keyboard, pointer and clipboard, where
+#            Debian 12's headless backend has none) inside a private Xvfb, with Qt's Wayland plugin;
+#   x11:     the openbox window manager on a private Xvfb, with Qt's xcb plugin.
+# The servers are started here and stopped again.
+# Usage: window_tests.sh <wayland|x11> <Qt's platform plugin folder> <test>...
+# Exit 77 (skip) when a tool is missing, except under CI, where the set-up must have installed it.
+set -euo pipefail
+
+mode=$1
+plugins=$2
+shift 2
+
+missing=()
+need() { command -v "$1" >/dev/null || missing+=("$1"); }
+need Xvfb
+case $mode in
+wayland)
+    need weston
+    [ -e "$plugins/libqwayland-generic.so" ] || missing+=("Qt's Wayland plugin (qt6-wayland)")
+    ;;
+x11)
+    need openbox
+    need xprop
+    ;;
+*)
+    echo "unknown mode $mode" >&2
+    exit 2
+    ;;
+esac
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "missing: ${missing[*]}" >&2
+    [ -n "${CI:-}" ] && exit 1
+    exit 77
+fi
+
+work=$(mktemp -d) # 0700, as a Wayland runtime folder must be
+pids=()
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -displayfd picks a free display number, so that parallel runs do not collide.
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "${pids[0]}" 2>/dev/null || break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
+export XDG_RUNTIME_DIR=$work
+
+# Waits until the server started last has made the file, or fails with its log.
+wait_for() {
+    local file=$1 log=$2 what=$3
+    for _ in $(seq 200); do
+        [ -e "$file" ] && return 0
+        kill -0 "${pids[-1]}" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$log" >&2
+    echo "$what did not start" >&2
+    exit 1
+}
+
+if [ "$mode" = wayland ]; then
+    # The CPU renderer: no GL is needed. The desktop shell activates each window it maps, as desktops do.
+    weston --backend=x11-backend.so --use-pixman --no-config --idle-time=0 --socket=tarnwick-test --width=1500 \
+        --height=1100 >"$work/weston.log" 2>&1 &
+    pids+=($!)
+    wait_for "$work/tarnwick-test" "$work/weston.log" weston
+    export WAYLAND_DISPLAY=tarnwick-test QT_QPA_PLATFORM=wayland
+    unset DISPLAY
+else
+    openbox --sm-disable --config-file /dev/null >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    # openbox announces itself on the root window once it manages the screen.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
+fi
+
+status=0
+for test in "$@"; do
+    echo "== $(basename "$test") on $mode"
+    "$test" || status=1
+done
+exit $status
