@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
+#include <QWindow>
 
 namespace {
 const QString MainTitle = QStringLiteral("Quellvane Gear Chooser [v1.02]");
@@ -417,8 +418,13 @@ void frmChooser::lstChosen_DblClick()
     const auto *quantity = std::get_if<std::int64_t>(&quantityCell);
     const std::int16_t q = quantity ? std::int16_t(*quantity) : std::int16_t(1);
 
-    // A child of the window, so that a Wayland compositor keeps it over the window it blocks.
-    frmLine dialog(this);
+    // Tied to this window for the window manager or compositor (a Wayland one keeps it over the window it
+    // blocks), but not a child widget of it: Qt centres a child dialog on its parent, and this one opens where
+    // the system puts new windows.
+    frmLine dialog;
+    dialog.winId();
+    if (dialog.windowHandle())
+        dialog.windowHandle()->setTransientParent(windowHandle());
     dialog.SetLine(q, n, count);
     dialog.ShowModal();
     const std::int16_t action = dialog.Action();
