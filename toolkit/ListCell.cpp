@@ -61,6 +61,23 @@ QString CellText(const ListCell &cell)
     return std::visit(Visitor{}, cell);
 }
 
+QString ShownText(const QString &text)
+{
+    if (text.size() <= ShownTextLimit)
+        return text;
+    qsizetype cut = ShownTextLimit - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
+QString CellShownText(const ListCell &cell)
+{
+    if (const auto *text = std::get_if<QString>(&cell))
+        return ShownText(*text);
+    return CellText(cell);
+}
+
 bool IsNumber(const ListCell &cell)
 {
     return !std::holds_alternative<std::monostate>(cell) && !std::holds_alternative<QString>(cell);

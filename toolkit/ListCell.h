@@ -21,6 +21,17 @@ using ListCell = std::variant<std::monostate, QString, std::int64_t, double, One
 // "0.0" numbers with one decimal, unset cells empty.
 QString CellText(const ListCell &cell);
 
+// At most this many UTF-16 units of a text are drawn, shown in a tooltip or announced: far more than any column
+// shows, while laying out a name of millions of characters would take seconds at every paint.
+inline constexpr qsizetype ShownTextLimit = 4096;
+
+// A text as it is drawn or announced: a longer one cut to ShownTextLimit units (never inside a surrogate pair) and
+// ended with an ellipsis. The text itself, its export and the lookups by it keep every character.
+QString ShownText(const QString &text);
+
+// CellText(cell), as ShownText cuts it.
+QString CellShownText(const ListCell &cell);
+
 // Appends CellText(cell) to `out`, making no text of its own for texts and whole numbers (long exports).
 void AppendCellText(QString &out, const ListCell &cell);
 

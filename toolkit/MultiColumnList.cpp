@@ -30,7 +30,7 @@ QVariant MultiColumnListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return CellText(cell);
+        return CellShownText(cell);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignVCenter | (IsNumber(cell) ? Qt::AlignRight : Qt::AlignLeft));
     default:
@@ -212,12 +212,12 @@ void MultiColumnList::keyPressEvent(QKeyEvent *event)
 
 bool MultiColumnList::viewportEvent(QEvent *event)
 {
-    // A cell whose text does not fit its column shows the whole text as a tooltip.
+    // A cell whose text does not fit its column shows the whole text as a tooltip (as much of it as is drawn).
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid()) {
-            const QString text = CellText(m_model->Rows().At(index.row(), index.column()));
+            const QString text = CellShownText(m_model->Rows().At(index.row(), index.column()));
             const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 2;
             if (fontMetrics().horizontalAdvance(text) + margin > columnWidth(index.column())) {
                 QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
