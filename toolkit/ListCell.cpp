@@ -48,7 +48,7 @@ QString CellText(const ListCell &cell)
     struct Visitor
     {
         QString operator()(std::monostate) const { return {}; }
-        QString operator()(const QString &s) const { return s; }
+        QString operator()(const QString &s) const { return OwnedText(s); }
         QString operator()(std::int64_t n) const { return QString::number(n); }
         QString operator()(OneDecimal d) const { return NumberText::FormatOneDecimal(d.Value); }
         QString operator()(double d) const
@@ -64,7 +64,7 @@ QString CellText(const ListCell &cell)
 QString ShownText(const QString &text)
 {
     if (text.size() <= ShownTextLimit)
-        return text;
+        return OwnedText(text);
     qsizetype cut = ShownTextLimit - 1;
     if (text.at(cut - 1).isHighSurrogate())
         --cut;

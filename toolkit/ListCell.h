@@ -1,8 +1,11 @@
 #pragma once
 
+#include "toolkit/TextBlocks.h"
+
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -17,8 +20,8 @@ struct OneDecimal
 // One cell of a multi-column list: unset, a text, a number shown in plain decimal, or one shown as "0.0".
 using ListCell = std::variant<std::monostate, QString, std::int64_t, double, OneDecimal>;
 
-// The cell as the list shows it: texts as they are, numbers in plain decimal (whole doubles without a point),
-// "0.0" numbers with one decimal, unset cells empty.
+// The cell as the list shows it (a text with characters of its own, see OwnedText): texts as they are, numbers in plain
+// decimal (whole doubles without a point), "0.0" numbers with one decimal, unset cells empty.
 QString CellText(const ListCell &cell);
 
 // At most this many UTF-16 units of a text are drawn, shown in a tooltip or announced: far more than any column
@@ -42,6 +45,9 @@ struct ListRows
 {
     int Columns = 0;
     std::vector<ListCell> Cells;
+    // Where texts copied for the cells live (one block for many cells, not an allocation each), as long as the rows
+    // or a copy of them do. Whatever takes a text out of the rows takes an owned copy (see CellText).
+    std::shared_ptr<TextBlocks> Texts;
 
     int RowCount() const { return Columns ? int(Cells.size() / std::size_t(Columns)) : 0; }
     const ListCell &At(int row, int column) const { return Cells[std::size_t(row) * std::size_t(Columns) + column]; }

@@ -1,8 +1,11 @@
 #include "TestSupport.h"
+#include "chosen/ChosenView.h"
 #include "core/GearFile.h"
+#include "core/GearRows.h"
 #include "core/clsGearList.h"
 #include "core/modGeneral.h"
 #include "toolkit/MsgBox.h"
+#include "toolkit/MultiColumnList.h"
 
 #include <QApplication>
 #include <QFile>
@@ -251,12 +254,21 @@ private slots:
         QCOMPARE(sub.Items->Count(), 2);
         list.AddChosenItem(&sub.Items->Item(u"A"), 2, false);
         list.AddChosenItem(&sub.Items->Item(u"B"), 1, true);
+        // Lists filled from the catalogue keep their texts after it is gone (the catalogue's texts go with it).
+        MultiColumnList gear(GearRows::Columns);
+        gear.SetRows(GearRows::Rows(sub, false));
+        MultiColumnList chosen(ChosenView::Columns);
+        chosen.SetRows(ChosenView::Rows(*list.ChosenGear()));
 
         list.ReleaseAll();
         QCOMPARE(list.Categories(), nullptr);
         QCOMPARE(list.ChosenGear(), nullptr);
         QCOMPARE(list.MainForm(), nullptr);
         list.ReleaseAll();
+        QCOMPARE(gear.ListText(1, 0), u"B"_s);
+        QCOMPARE(gear.Model()->index(0, 1).data().toString(), u"QCR"_s);
+        QCOMPARE(chosen.ListText(1, 0), u"B"_s);
+        QCOMPARE(chosen.ListText(1, 1), u"P"_s);
     }
 
     void releaseAllWithNothingChosen()
