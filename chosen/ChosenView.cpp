@@ -2,9 +2,7 @@
 
 #include "core/clsSubCategory.h"
 
-#include <algorithm>
 #include <cmath>
-#include <memory>
 #include <variant>
 #include <vector>
 
@@ -67,17 +65,16 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
     std::int64_t totalGP = 0, totalBP = 0, totalDollar = 0;
     double totalWeight = 0;
     std::vector<ListCell> &cells = rows.Cells;
-    // The cells' texts are copies in blocks of the rows' own, since the catalogue's texts end with it.
-    rows.Texts =
-        std::make_shared<TextBlocks>(std::clamp<std::size_t>(std::size_t(chosenGear.Count()) * 64, 256, 32768));
-    TextBlocks &texts = *rows.Texts;
-    // Cells are made in place, row after row (a long list is rebuilt on every edit).
+    // Cells are made in place, row after row (a long list is rebuilt on every edit). They view the catalogue's
+    // texts, which the rows keep alive.
     for (const clsChosenItem *line : chosenGear) {
         const clsItem *item = line->Item();
         if (item) {
-            cells.emplace_back(std::in_place_type<QString>, texts.Copy(item->Name));
-            cells.emplace_back(std::in_place_type<QString>, item->Parent ? texts.Copy(item->Parent->Name) : QString());
-            cells.emplace_back(std::in_place_type<QString>, texts.Copy(item->Reference));
+            if (!rows.Texts && item->Parent)
+                rows.Texts = item->Parent->TextsOwner();
+            cells.emplace_back(std::in_place_type<QString>, item->Name);
+            cells.emplace_back(std::in_place_type<QString>, item->Parent ? item->Parent->Name : QString());
+            cells.emplace_back(std::in_place_type<QString>, item->Reference);
         } else {
             cells.emplace_back(std::in_place_type<QString>);
             cells.emplace_back();

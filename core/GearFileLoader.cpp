@@ -311,6 +311,7 @@ void clsGearList::AddGearRecord(const GearRecord &record)
             // Its items' nodes, numerous in a large catalogue, are kept with the catalogue's other memory.
             created->Items = std::make_unique<KeyedCollection<clsItem>>(m_store->Memory());
             created->Parent = m_cache.category;
+            created->setTextsOwner(m_store);
             created->Name = name;
             sub = &m_cache.category->SubCategories->Add(std::move(created), name);
         }

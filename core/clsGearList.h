@@ -45,8 +45,9 @@ public:
     IMainForm *MainForm() const { return m_mainForm.get(); }
 
 private:
-    // The catalogue's texts and items. Declared first, so that it goes last: after everything that views them.
-    std::unique_ptr<CatalogueStore> m_store;
+    // The catalogue's texts and items. Declared first, so that it goes last: after everything that views them. Lists
+    // made from the catalogue share it, as they show its texts.
+    std::shared_ptr<CatalogueStore> m_store;
     std::unique_ptr<KeyedCollection<clsCategory>> m_categories;
     std::unique_ptr<KeyedCollection<clsChosenItem>> m_chosenGear;
     bool m_finished = false;

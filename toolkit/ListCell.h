@@ -45,9 +45,9 @@ struct ListRows
 {
     int Columns = 0;
     std::vector<ListCell> Cells;
-    // Where texts copied for the cells live (one block for many cells, not an allocation each), as long as the rows
-    // or a copy of them do. Whatever takes a text out of the rows takes an owned copy (see CellText).
-    std::shared_ptr<TextBlocks> Texts;
+    // Keeps alive the storage that the cells' texts view (see TextBlocks), as long as the rows or a copy of them
+    // live. Whatever takes a text out of the rows takes an owned copy (see CellText).
+    std::shared_ptr<const void> Texts;
 
     int RowCount() const { return Columns ? int(Cells.size() / std::size_t(Columns)) : 0; }
     const ListCell &At(int row, int column) const { return Cells[std::size_t(row) * std::size_t(Columns) + column]; }
