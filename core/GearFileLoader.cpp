@@ -75,6 +75,17 @@ public:
         return {m_buffer.data, std::size_t(got)};
     }
 
+    // The bytes before `p` in what Read returned are done with: their memory can go (see BulkMemory::Discard).
+    void DoneBefore(const char *p)
+    {
+        // A little is kept before `p`: the reader looks one byte back from the start of a record.
+        const std::size_t offset = std::size_t(p - m_buffer.data);
+        if (offset > m_done + DiscardStep) {
+            BulkMemory::Discard(m_buffer.data, m_buffer.bytes, offset - 4096);
+            m_done = offset;
+        }
+    }
+
 private:
     [[noreturn]] void Fail() { throw clsError(clsError::BadRecord, m_file.errorString()); }
 
@@ -100,8 +111,11 @@ private:
         }
     };
 
+    static constexpr std::size_t DiscardStep = std::size_t(2) << 20;
+
     QFile m_file;
     Buffer m_buffer;
+    std::size_t m_done = 0;
 };
 
 // Numbers::ParsePlain, with the forms a catalogue is made of read here: up to fifteen digits, perhaps with a
@@ -264,6 +278,7 @@ bool clsGearList::LoadGearFile(const QString &folder)
                 throw clsError(clsError::BadRecord, QStringLiteral("Bad record"));
             if (GearFile::IsDataRecord(record.Fields[0]))
                 AddGearRecord(record);
+            file.DoneBefore(bytes.data() + reader.Position());
         }
         m_cache = {};
     } catch (const clsError &) {

@@ -57,6 +57,18 @@ void BulkMemory::Free(void *block, std::size_t bytes) noexcept
     ::operator delete(block);
 }
 
+void BulkMemory::Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept
+{
+#if defined(__linux__)
+    if (block && bytes >= Threshold) {
+        if (const std::size_t whole = std::min(upTo, bytes) & ~(HugePage - 1))
+            madvise(block, whole, MADV_DONTNEED);
+    }
+#else
+    (void)block, (void)bytes, (void)upTo;
+#endif
+}
+
 BulkArena::BulkArena(std::size_t chunkBytes) : m_chunkBytes(chunkBytes) {}
 
 BulkArena::~BulkArena()

@@ -13,6 +13,11 @@ namespace BulkMemory {
 void *Allocate(std::size_t bytes);
 void Free(void *block, std::size_t bytes) noexcept;
 
+// Gives back early what whole huge pages the first `upTo` bytes of a block from Allocate hold. The block stays
+// valid, but those bytes must not be used again: a block read once from front to back (a file's bytes) hands its
+// pages on while it is read, and the memory filled meanwhile reuses them instead of faulting in fresh ones.
+void Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept;
+
 } // namespace BulkMemory
 
 // Memory handed out in order from large chunks of bulk memory and given back only all at once, when the arena goes:

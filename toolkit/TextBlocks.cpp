@@ -1,7 +1,5 @@
 #include "toolkit/TextBlocks.h"
 
-#include <algorithm>
-
 TextBlocks::TextBlocks(std::size_t blockUnits, std::pmr::memory_resource *memory)
     : m_blockUnits(blockUnits), m_memory(memory)
 {
@@ -44,15 +42,6 @@ QString TextBlocks::Commit(char16_t *start, qsizetype used)
     if (start == m_next)
         m_next += used;
     return QString::fromRawData(reinterpret_cast<const QChar *>(start), used);
-}
-
-QString TextBlocks::Copy(QStringView text)
-{
-    if (text.isEmpty())
-        return {};
-    char16_t *out = Reserve(std::size_t(text.size()));
-    std::copy_n(text.utf16(), text.size(), out);
-    return Commit(out, text.size());
 }
 
 QString OwnedText(const QString &text)

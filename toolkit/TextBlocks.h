@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 
 #include <cstddef>
 #include <memory_resource>
@@ -23,8 +22,6 @@ public:
     // Room for `units` UTF-16 units, to be followed by Commit with how many of them were written.
     char16_t *Reserve(std::size_t units);
     QString Commit(char16_t *start, qsizetype used);
-
-    QString Copy(QStringView text);
 
 private:
     char16_t *newBlock(std::size_t units);
