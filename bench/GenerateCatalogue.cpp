@@ -1,6 +1,8 @@
 // Writes a synthetic catalogue for the benchmarks.
 //   tarnwick_gencat <file> <records>        records spread over categories and sub-categories
 //   tarnwick_gencat --subcat <file> <items> one category whose second sub-category holds <items> items
+//   tarnwick_gencat --long-name <file> <MB> a few records, the first (shown at start) with a name of <MB> megabytes
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +44,16 @@ public:
 
     void Header() { Line("Category,Sub Category,Item,Cost,Weight,Cost $,Source,Ref 1,Ref 2"); }
 
+    // An item whose name is `bytes` long, words repeated.
+    void LongName(long bytes)
+    {
+        std::fputs("Surveillance,Recorders,", m_out);
+        static constexpr char words[] = "Listening Device Mk ";
+        for (long written = 0; written < bytes; written += long(sizeof words - 1))
+            std::fwrite(words, 1, std::size_t(std::min<long>(long(sizeof words - 1), bytes - written)), m_out);
+        std::fputs(",3,1.5,250,QCR,45,\r\n", m_out);
+    }
+
     void Record(const char *category, const char *subCategory, long index, bool gadget)
     {
         const char *maker = Makers[std::size_t(m_rng.Below(int(Makers.size())))];
@@ -82,7 +94,7 @@ private:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: tarnwick_gencat [--subcat] <file> <count>\n");
+    std::fprintf(stderr, "usage: tarnwick_gencat [--subcat | --long-name] <file> <count>\n");
     return 2;
 }
 
@@ -91,10 +103,11 @@ int Usage()
 int main(int argc, char *argv[])
 {
     const bool subcat = argc == 4 && std::strcmp(argv[1], "--subcat") == 0;
-    if (argc != (subcat ? 4 : 3))
+    const bool longName = argc == 4 && std::strcmp(argv[1], "--long-name") == 0;
+    if (argc != (subcat || longName ? 4 : 3))
         return Usage();
-    const char *path = argv[subcat ? 2 : 1];
-    const long count = std::strtol(argv[subcat ? 3 : 2], nullptr, 10);
+    const char *path = argv[subcat || longName ? 2 : 1];
+    const long count = std::strtol(argv[subcat || longName ? 3 : 2], nullptr, 10);
     if (count <= 0)
         return Usage();
     std::FILE *out = std::fopen(path, "wb");
@@ -107,7 +120,11 @@ int main(int argc, char *argv[])
 
     Writer writer(out);
     writer.Header();
-    if (subcat) {
+    if (longName) {
+        writer.LongName(count << 20);
+        for (long i = 0; i < 3; ++i)
+            writer.Record("Surveillance", "Recorders", i, false);
+    } else if (subcat) {
         // A small sub-category on each side of the large one, to switch between.
         for (long i = 0; i < 100; ++i)
             writer.Record("Surveillance", "Audio Bugs", i, false);

@@ -1,7 +1,14 @@
 // The start-up floor: a Qt program that shows one empty window and ends after its first paint.
+//   tarnwick_minimal_window          an empty window
+//   tarnwick_minimal_window --text   a window showing a label and a button (a program that shows text loads fonts)
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
+
+#include <cstring>
 
 namespace {
 
@@ -34,6 +41,11 @@ int main(int argc, char *argv[])
     QWidget window;
     window.setWindowTitle(QStringLiteral("Minimal"));
     window.resize(640, 420);
+    if (argc > 1 && std::strcmp(argv[1], "--text") == 0) {
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(new QLabel(QStringLiteral("Minimal window"), &window));
+        layout->addWidget(new QPushButton(QStringLiteral("&Close"), &window));
+    }
     FirstPaint watcher(&window);
     window.installEventFilter(&watcher);
     window.show();

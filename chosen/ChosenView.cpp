@@ -65,10 +65,13 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
     std::int64_t totalGP = 0, totalBP = 0, totalDollar = 0;
     double totalWeight = 0;
     std::vector<ListCell> &cells = rows.Cells;
-    // Cells are made in place, row after row (a long list is rebuilt on every edit).
+    // Cells are made in place, row after row (a long list is rebuilt on every edit). They view the catalogue's
+    // texts, which the rows keep alive.
     for (const clsChosenItem *line : chosenGear) {
         const clsItem *item = line->Item();
         if (item) {
+            if (!rows.Texts && item->Parent)
+                rows.Texts = item->Parent->TextsOwner();
             cells.emplace_back(std::in_place_type<QString>, item->Name);
             cells.emplace_back(std::in_place_type<QString>, item->Parent ? item->Parent->Name : QString());
             cells.emplace_back(std::in_place_type<QString>, item->Reference);

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -171,30 +172,38 @@ TextEncoding DetectEncoding(std::string_view &bytes)
     return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
-QString Decode(std::string_view bytes, TextEncoding encoding)
+qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *out)
 {
     if (encoding == TextEncoding::Utf8) {
-        if (bytes.empty() || !IsAscii(bytes)) {
+        if (!IsAscii(bytes)) {
             // QString::fromUtf8 would drop a leading byte-order mark; inside the file it is the character U+FEFF
             // of a name. Stateless: a sequence cut off at the end of a field decodes to a replacement character.
             QStringDecoder decoder(QStringDecoder::Utf8,
                                    QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-            return decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(out),
+                                                QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            return end - reinterpret_cast<QChar *>(out);
         }
         // ASCII, by far the most common text, widens unit for unit.
-        QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-        WidenAscii(bytes, reinterpret_cast<char16_t *>(text.data()));
-        return text;
+        WidenAscii(bytes, out);
+        return qsizetype(bytes.size());
     }
     // Windows-1252 is Latin-1 but for 0x80..0x9F; its five unassigned bytes stay the C1 controls.
     static constexpr char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (unsigned char c : bytes)
         *out++ = (c >= 0x80 && c < 0xA0) ? high[c - 0x80] : char16_t(c);
+    return qsizetype(bytes.size());
+}
+
+QString Decode(std::string_view bytes, TextEncoding encoding)
+{
+    if (bytes.empty())
+        return {};
+    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+    text.resize(DecodeInto(bytes, encoding, reinterpret_cast<char16_t *>(text.data())));
     return text;
 }
 
@@ -317,21 +326,21 @@ bool FieldReader::IsTrailingBlank(std::size_t start) const
     return m_data.find_first_not_of(" \r\n", start) == std::string_view::npos;
 }
 
-TextCache::TextCache() : m_entries(std::make_unique<Entry[]>(Entries)) {}
+TextCache::TextCache(MakeText make) : m_entries(std::make_unique<Entry[]>(Entries)), m_make(std::move(make)) {}
 
 TextCache::~TextCache() = default;
 
 QString TextCache::Text(std::string_view ascii)
 {
     if (ascii.empty() || ascii.size() > MaxBytes)
-        return Widen(ascii);
+        return make(ascii);
     std::uint32_t h = 2166136261u;
     for (char c : ascii)
         h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     Entry &entry = m_entries[(h ^ (h >> 15)) & (Entries - 1)];
     if (entry.size == ascii.size() && std::memcmp(entry.bytes, ascii.data(), ascii.size()) == 0)
         return entry.text;
-    entry.text = Widen(ascii);
+    entry.text = make(ascii);
     entry.size = std::uint8_t(ascii.size());
     std::memcpy(entry.bytes, ascii.data(), ascii.size());
     return entry.text;

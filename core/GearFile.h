@@ -30,6 +30,10 @@ TextEncoding DetectEncoding(std::string_view &bytes);
 
 QString Decode(std::string_view bytes, TextEncoding encoding);
 
+// Decodes into `out`, which has room for bytes.size() units (never fewer units than bytes are needed), and returns
+// the number of units written.
+qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *out);
+
 // Reads comma-separated fields. A comma ends a field, and so does a line end (CR LF, a lone CR or a lone LF).
 // Spaces before a field and after an unquoted one are not part of it. A field in double quotes may hold commas
 // and line ends, and two double quotes inside it stand for one. Line ends do not resynchronise records: a
@@ -74,11 +78,12 @@ private:
 };
 
 // Texts made from ASCII bytes, the recent ones kept by their bytes: catalogue records repeat their references,
-// and a repeat shares the text made before instead of making another.
+// and a repeat shares the text made before instead of making another. Texts are made by `make` when given.
 class TextCache
 {
 public:
-    TextCache();
+    using MakeText = std::function<QString(std::string_view ascii)>;
+    explicit TextCache(MakeText make = {});
     ~TextCache();
     TextCache(const TextCache &) = delete;
     TextCache &operator=(const TextCache &) = delete;
@@ -90,6 +95,7 @@ private:
     static constexpr std::size_t Entries = 4096;
     static constexpr std::size_t MaxBytes = 30;
     static QString Widen(std::string_view ascii);
+    QString make(std::string_view ascii) const { return m_make ? m_make(ascii) : Widen(ascii); }
 
     struct Entry
     {
@@ -98,6 +104,7 @@ private:
         QString text;
     };
     std::unique_ptr<Entry[]> m_entries;
+    MakeText m_make;
 };
 
 // The nine fields of one record as read from the file, with the file's encoding.

@@ -1,5 +1,6 @@
 #include "core/Numbers.h"
 #include "core/clsGearList.h"
+#include "toolkit/BulkMemory.h"
 #include "toolkit/MsgBox.h"
 
 #include <QDir>
@@ -9,10 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 using GearFile::FieldReader;
 using GearFile::GearRecord;
@@ -43,34 +46,76 @@ public:
     std::string_view Read()
     {
         const qint64 expected = std::max<qint64>(m_file.size(), 0);
-        m_buffer = QByteArray(expected, Qt::Uninitialized);
+        m_buffer.Allocate(std::size_t(expected));
         if (ReadSeam())
             ReadSeam()(m_file.fileName());
         qint64 got = 0;
         while (got < expected) {
-            const qint64 n = m_file.read(m_buffer.data() + got, expected - got);
+            const qint64 n = m_file.read(m_buffer.data + got, expected - got);
             if (n < 0)
                 Fail();
             if (n == 0)
                 break; // the file shrank since its size was taken
             got += n;
         }
-        m_buffer.truncate(got);
         if (got == expected) {
             // It may have grown, or report no size at all (a file under /proc).
             const QByteArray rest = m_file.readAll();
             if (m_file.error() != QFileDevice::NoError)
                 Fail();
-            m_buffer += rest;
+            if (!rest.isEmpty()) {
+                Buffer whole;
+                whole.Allocate(std::size_t(got + rest.size()));
+                std::memcpy(whole.data, m_buffer.data, std::size_t(got));
+                std::memcpy(whole.data + got, rest.constData(), std::size_t(rest.size()));
+                swap(whole, m_buffer);
+                got += rest.size();
+            }
         }
-        return {m_buffer.constData(), std::size_t(m_buffer.size())};
+        return {m_buffer.data, std::size_t(got)};
+    }
+
+    // The bytes before `p` in what Read returned are done with: their memory can go (see BulkMemory::Discard).
+    void DoneBefore(const char *p)
+    {
+        // A little is kept before `p`: the reader looks one byte back from the start of a record.
+        const std::size_t offset = std::size_t(p - m_buffer.data);
+        if (offset > m_done + DiscardStep) {
+            BulkMemory::Discard(m_buffer.data, m_buffer.bytes, offset - 4096);
+            m_done = offset;
+        }
     }
 
 private:
     [[noreturn]] void Fail() { throw clsError(clsError::BadRecord, m_file.errorString()); }
 
+    // Bulk memory: a large file is read into fresh pages, which are costly to fault in one by one.
+    struct Buffer
+    {
+        char *data = nullptr;
+        std::size_t bytes = 0;
+        Buffer() = default;
+        Buffer(const Buffer &) = delete;
+        Buffer &operator=(const Buffer &) = delete;
+        ~Buffer() { BulkMemory::Free(data, bytes); }
+        void Allocate(std::size_t size)
+        {
+            BulkMemory::Free(std::exchange(data, nullptr), bytes);
+            bytes = std::max<std::size_t>(size, 1);
+            data = static_cast<char *>(BulkMemory::Allocate(bytes));
+        }
+        friend void swap(Buffer &a, Buffer &b) noexcept
+        {
+            std::swap(a.data, b.data);
+            std::swap(a.bytes, b.bytes);
+        }
+    };
+
+    static constexpr std::size_t DiscardStep = std::size_t(2) << 20;
+
     QFile m_file;
-    QByteArray m_buffer;
+    Buffer m_buffer;
+    std::size_t m_done = 0;
 };
 
 // Numbers::ParsePlain, with the forms a catalogue is made of read here: up to fifteen digits, perhaps with a
@@ -214,7 +259,8 @@ bool clsGearList::LoadGearFile(const QString &folder)
         // The bytes are read with the first record: a failure to read them is one on line 1.
         ++recordCounter;
         std::string_view bytes = file.Read();
-        GearFile::TextCache cache;
+        GearFile::TextCache cache(
+            [this](std::string_view ascii) { return m_store->Text(ascii, GearFile::TextEncoding::Utf8); });
         GearRecord record;
         record.Cache = &cache;
         record.Encoding = GearFile::DetectEncoding(bytes);
@@ -232,6 +278,7 @@ bool clsGearList::LoadGearFile(const QString &folder)
                 throw clsError(clsError::BadRecord, QStringLiteral("Bad record"));
             if (GearFile::IsDataRecord(record.Fields[0]))
                 AddGearRecord(record);
+            file.DoneBefore(bytes.data() + reader.Position());
         }
         m_cache = {};
     } catch (const clsError &) {
@@ -259,7 +306,7 @@ void clsGearList::AddGearRecord(const GearRecord &record)
 
     // Category and sub-category: found by key, created on first sight.
     if (!m_cache.category || f[0] != m_cache.categoryText) {
-        const QString name = record.Text(0);
+        const QString name = m_store->Text(f[0], record.Encoding);
         clsCategory *category = m_categories->Find(name);
         if (!category) {
             auto created = std::make_unique<clsCategory>();
@@ -272,11 +319,14 @@ void clsGearList::AddGearRecord(const GearRecord &record)
         m_cache.subCategory = nullptr;
     }
     if (!m_cache.subCategory || f[1] != m_cache.subCategoryText) {
-        const QString name = record.Text(1);
+        const QString name = m_store->Text(f[1], record.Encoding);
         clsSubCategory *sub = m_cache.category->SubCategories->Find(name);
         if (!sub) {
             auto created = std::make_unique<clsSubCategory>();
+            // Its items' nodes, numerous in a large catalogue, are kept with the catalogue's other memory.
+            created->Items = std::make_unique<KeyedCollection<clsItem>>(m_store->Memory());
             created->Parent = m_cache.category;
+            created->setTextsOwner(m_store);
             created->Name = name;
             sub = &m_cache.category->SubCategories->Add(std::move(created), name);
         }
@@ -288,8 +338,8 @@ void clsGearList::AddGearRecord(const GearRecord &record)
     // An item without a name is not filed; neither is a second item of the same name (the first stays).
     if (f[2].empty())
         return;
-    QString name = record.Text(2);
-    auto item = std::make_unique<clsItem>();
+    const QString name = m_store->Text(f[2], record.Encoding);
+    std::unique_ptr<clsItem> item(m_store->NewItem());
     item->Name = name;
     if (m_cache.gadget) {
         item->Cost_GP = ToInt16OrZero(f[3]);
@@ -310,5 +360,5 @@ void clsGearList::AddGearRecord(const GearRecord &record)
     item->Reference =
         ComposeReference(record, numbers && first == RefNumber::Present, numbers && second == RefNumber::Present);
     item->Parent = sub;
-    sub->Items->TryAdd(std::move(item), std::move(name));
+    sub->Items->TryAdd(std::move(item), name);
 }

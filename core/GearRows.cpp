@@ -7,6 +7,8 @@ ListRows GearRows::Rows(const clsSubCategory &subCategory, bool useGP)
     if (!subCategory.Items)
         return rows;
     rows.Cells.reserve(std::size_t(subCategory.Items->Count()) * Columns);
+    // The cells view the catalogue's texts, which the rows keep alive.
+    rows.Texts = subCategory.TextsOwner();
     for (const clsItem *item : *subCategory.Items) {
         const int r = rows.AddRow();
         rows.At(r, 0) = item->Name;

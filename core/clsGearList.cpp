@@ -4,7 +4,7 @@
 #include <iterator>
 
 clsGearList::clsGearList(FormFactory createMainForm)
-    : m_categories(std::make_unique<KeyedCollection<clsCategory>>()),
+    : m_store(std::make_shared<CatalogueStore>()), m_categories(std::make_unique<KeyedCollection<clsCategory>>()),
       m_chosenGear(std::make_unique<KeyedCollection<clsChosenItem>>()),
       m_mainForm(createMainForm ? createMainForm() : nullptr)
 {
@@ -16,6 +16,7 @@ clsGearList::~clsGearList()
     m_categories.reset();
     m_chosenGear.reset();
     m_mainForm.reset();
+    m_store.reset();
 }
 
 void clsGearList::ShowMainForm()
@@ -67,4 +68,6 @@ void clsGearList::ReleaseAll()
             category->Dispose();
         m_categories.reset();
     }
+    // The catalogue's texts and items, all at once (unless a list still shows the texts).
+    m_store.reset();
 }

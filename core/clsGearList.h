@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CatalogueStore.h"
 #include "core/GearFile.h"
 #include "core/IMainForm.h"
 #include "core/KeyedCollection.h"
@@ -44,6 +45,9 @@ public:
     IMainForm *MainForm() const { return m_mainForm.get(); }
 
 private:
+    // The catalogue's texts and items. Declared first, so that it goes last: after everything that views them. Lists
+    // made from the catalogue share it, as they show its texts.
+    std::shared_ptr<CatalogueStore> m_store;
     std::unique_ptr<KeyedCollection<clsCategory>> m_categories;
     std::unique_ptr<KeyedCollection<clsChosenItem>> m_chosenGear;
     bool m_finished = false;

@@ -4,6 +4,7 @@
 #include "core/clsItem.h"
 
 #include <memory>
+#include <utility>
 
 class clsCategory;
 
@@ -14,6 +15,16 @@ public:
     std::unique_ptr<KeyedCollection<clsItem>> Items = std::make_unique<KeyedCollection<clsItem>>();
     clsCategory *Parent = nullptr; // not owned
 
+    clsSubCategory() = default;
+    clsSubCategory(const clsSubCategory &) = delete;
+    clsSubCategory &operator=(const clsSubCategory &) = delete;
+    // The items (kept in the catalogue's memory) go before what keeps that memory.
+    ~clsSubCategory() { Items.reset(); }
+
+    // What keeps the texts of its catalogue alive (set by the loader): lists that show them may outlive it.
+    const std::shared_ptr<const void> &TextsOwner() const { return m_textsOwner; }
+    void setTextsOwner(std::shared_ptr<const void> owner) { m_textsOwner = std::move(owner); }
+
     void Dispose()
     {
         if (Items) {
@@ -23,4 +34,7 @@ public:
         }
         Parent = nullptr;
     }
+
+private:
+    std::shared_ptr<const void> m_textsOwner;
 };

@@ -1,5 +1,7 @@
 #include "toolkit/Clipboard.h"
 
+#include "toolkit/TextBlocks.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -12,9 +14,10 @@ void Clipboard::Clear()
 void Clipboard::SetText(const QString &text, const QString &html)
 {
     auto *data = new QMimeData;
-    data->setText(text);
+    // The clipboard's data outlives the program's own texts (a clipboard manager may take it at exit).
+    data->setText(OwnedText(text));
     if (!html.isEmpty())
-        data->setHtml(html);
+        data->setHtml(OwnedText(html));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

@@ -1,6 +1,10 @@
 #include "toolkit/DropDownList.h"
 
+#include "toolkit/ListCell.h"
+
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 DropDownList::DropDownList(QWidget *parent) : QComboBox(parent)
 {
@@ -51,9 +55,26 @@ void DropDownList::AddItems(const QStringList &texts)
     // QComboBox selects the first entry added to an empty list; the list keeps "no selection" instead.
     const int before = currentIndex();
     const QSignalBlocker blocker(this);
-    addItems(texts);
+    // An entry too long to draw shows its cut text and keeps the whole one beside it. The entries own their texts:
+    // the list may outlive what the texts given view.
+    if (std::none_of(texts.begin(), texts.end(), [](const QString &t) { return t.size() > ShownTextLimit; })) {
+        QStringList owned;
+        owned.reserve(texts.size());
+        for (const QString &text : texts)
+            owned.append(OwnedText(text));
+        addItems(owned);
+    } else {
+        for (const QString &text : texts)
+            addItem(ShownText(text), text.size() > ShownTextLimit ? QVariant(OwnedText(text)) : QVariant());
+    }
     if (before == -1)
         setCurrentIndex(-1);
+}
+
+QString DropDownList::List(int index) const
+{
+    const QVariant whole = itemData(index, Qt::UserRole);
+    return whole.isValid() ? whole.toString() : itemText(index);
 }
 
 void DropDownList::setListIndex(int index)

@@ -13,7 +13,8 @@ public:
     void Clear();
     void AddItem(const QString &text);
     void AddItems(const QStringList &texts);
-    QString List(int index) const { return itemText(index); }
+    // The entry's whole text; the list draws and announces it as ShownText cuts it.
+    QString List(int index) const;
     int ListCount() const { return count(); }
     int ListIndex() const { return currentIndex(); }
     // An index that does not exist is ignored.

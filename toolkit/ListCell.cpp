@@ -48,7 +48,7 @@ QString CellText(const ListCell &cell)
     struct Visitor
     {
         QString operator()(std::monostate) const { return {}; }
-        QString operator()(const QString &s) const { return s; }
+        QString operator()(const QString &s) const { return OwnedText(s); }
         QString operator()(std::int64_t n) const { return QString::number(n); }
         QString operator()(OneDecimal d) const { return NumberText::FormatOneDecimal(d.Value); }
         QString operator()(double d) const
@@ -59,6 +59,23 @@ QString CellText(const ListCell &cell)
         }
     };
     return std::visit(Visitor{}, cell);
+}
+
+QString ShownText(const QString &text)
+{
+    if (text.size() <= ShownTextLimit)
+        return OwnedText(text);
+    qsizetype cut = ShownTextLimit - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
+QString CellShownText(const ListCell &cell)
+{
+    if (const auto *text = std::get_if<QString>(&cell))
+        return ShownText(*text);
+    return CellText(cell);
 }
 
 bool IsNumber(const ListCell &cell)

@@ -30,7 +30,7 @@ QVariant MultiColumnListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return CellText(cell);
+        return CellShownText(cell);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignVCenter | (IsNumber(cell) ? Qt::AlignRight : Qt::AlignLeft));
     default:
@@ -44,6 +44,7 @@ void MultiColumnListModel::Clear()
         return;
     beginResetModel();
     m_rows.Cells.clear();
+    m_rows.Texts.reset();
     endResetModel();
 }
 
@@ -52,6 +53,7 @@ void MultiColumnListModel::SetRows(ListRows rows)
     Q_ASSERT(rows.Columns == m_rows.Columns);
     beginResetModel();
     m_rows.Cells = std::move(rows.Cells);
+    m_rows.Texts = std::move(rows.Texts);
     endResetModel();
 }
 
@@ -60,7 +62,7 @@ int MultiColumnListModel::AddItem(const QString &text)
     const int row = m_rows.RowCount();
     beginInsertRows({}, row, row);
     m_rows.AddRow();
-    m_rows.At(row, 0) = text;
+    m_rows.At(row, 0) = OwnedText(text);
     endInsertRows();
     return row;
 }
@@ -69,6 +71,8 @@ void MultiColumnListModel::SetCell(int row, int column, ListCell value)
 {
     if (row < 0 || row >= m_rows.RowCount() || column < 0 || column >= m_rows.Columns)
         return;
+    if (auto *text = std::get_if<QString>(&value))
+        *text = OwnedText(*text);
     m_rows.At(row, column) = std::move(value);
     const QModelIndex i = index(row, column);
     emit dataChanged(i, i, {Qt::DisplayRole, Qt::TextAlignmentRole});
@@ -132,7 +136,10 @@ ListCell MultiColumnList::List(int row, int column) const
     const ListRows &rows = m_model->Rows();
     if (row < 0 || row >= rows.RowCount() || column < 0 || column >= rows.Columns)
         return {};
-    return rows.At(row, column);
+    const ListCell &cell = rows.At(row, column);
+    if (const auto *text = std::get_if<QString>(&cell))
+        return OwnedText(*text); // the cell may view the rows' texts, which the caller may outlive
+    return cell;
 }
 
 QString MultiColumnList::ListText(int row, int column) const
@@ -212,12 +219,12 @@ void MultiColumnList::keyPressEvent(QKeyEvent *event)
 
 bool MultiColumnList::viewportEvent(QEvent *event)
 {
-    // A cell whose text does not fit its column shows the whole text as a tooltip.
+    // A cell whose text does not fit its column shows the whole text as a tooltip (as much of it as is drawn).
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid()) {
-            const QString text = CellText(m_model->Rows().At(index.row(), index.column()));
+            const QString text = CellShownText(m_model->Rows().At(index.row(), index.column()));
             const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 2;
             if (fontMetrics().horizontalAdvance(text) + margin > columnWidth(index.column())) {
                 QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));

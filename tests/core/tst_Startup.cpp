@@ -1,8 +1,11 @@
 #include "TestSupport.h"
+#include "chosen/ChosenView.h"
 #include "core/GearFile.h"
+#include "core/GearRows.h"
 #include "core/clsGearList.h"
 #include "core/modGeneral.h"
 #include "toolkit/MsgBox.h"
+#include "toolkit/MultiColumnList.h"
 
 #include <QApplication>
 #include <QFile>
@@ -239,8 +242,16 @@ private slots:
     }
 
     // Releasing
+    // Lists filled from the catalogue keep their texts after it is gone (the catalogue's texts go with it).
+    void releaseAllAfterAPartialLoad_data()
+    {
+        QTest::addColumn<bool>("chosenList");
+        QTest::newRow("gear list shown") << false;
+        QTest::newRow("chosen list shown") << true;
+    }
     void releaseAllAfterAPartialLoad()
     {
+        QFETCH(bool, chosenList);
         TestSupport::CatalogueDir dir(TestSupport::Csv({"W,P,A,1,1,1,QCR,,", "W,P,B,1,1,1,QCR,,", "W,Q,C,1,1,1"}));
         clsGearList list;
         MsgBox::SetInterceptor([](const QString &, const QString &, MsgBox::Icon) {});
@@ -251,12 +262,16 @@ private slots:
         QCOMPARE(sub.Items->Count(), 2);
         list.AddChosenItem(&sub.Items->Item(u"A"), 2, false);
         list.AddChosenItem(&sub.Items->Item(u"B"), 1, true);
+        MultiColumnList shown(chosenList ? ChosenView::Columns : GearRows::Columns);
+        shown.SetRows(chosenList ? ChosenView::Rows(*list.ChosenGear()) : GearRows::Rows(sub, false));
 
         list.ReleaseAll();
         QCOMPARE(list.Categories(), nullptr);
         QCOMPARE(list.ChosenGear(), nullptr);
         QCOMPARE(list.MainForm(), nullptr);
         list.ReleaseAll();
+        QCOMPARE(shown.ListText(1, 0), u"B"_s);
+        QCOMPARE(shown.Model()->index(1, chosenList ? 1 : 0).data().toString(), chosenList ? u"P"_s : u"B"_s);
     }
 
     void releaseAllWithNothingChosen()

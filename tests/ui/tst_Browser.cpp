@@ -294,6 +294,11 @@ void tst_Browser::rowTexts_data()
                                      << QStringList{"Issued Sidearm", "QCR 91", "2", "0", "1.5"};
     QTest::newRow("weightless gadget") << QByteArray("Gadgets,Pens,Dart Pen,5,0,0,GAL,9,")
                                        << QStringList{"Dart Pen", "GAL 9", "5", "0", "0.0"};
+    // Drawn cut, with an ellipsis; the lists and the lookups by name still have every character.
+    const QByteArray longName(ShownTextLimit + 10, 'W');
+    QTest::newRow("names too long to draw")
+        << QByteArray(longName + "," + longName + "," + longName + ",5,0,0,GAL,9,")
+        << QStringList{QString(ShownTextLimit - 1, u'W') + QChar(0x2026), "GAL 9", "5", "0", "0.0"};
 }
 
 void tst_Browser::rowTexts()
@@ -305,6 +310,12 @@ void tst_Browser::rowTexts()
     const Controls w = Find(*c);
     QCOMPARE(w.gear->ListCount(), 1);
     QCOMPARE(ShownRows(w.gear), QStringList{cells.join(QLatin1Char('|'))});
+    const QList<QByteArray> fields = record.split(',');
+    QCOMPARE(w.cat->List(0), QString::fromLatin1(fields[0]));
+    QCOMPARE(w.subCat->List(0), QString::fromLatin1(fields[1]));
+    QCOMPARE(w.gear->ListText(0, 0), QString::fromLatin1(fields[2]));
+    QCOMPARE(CatalogueItem(*c, w.cat->List(0), w.subCat->List(0), w.gear->ListText(0, 0))->Name.size(),
+             fields[2].size());
 }
 
 void tst_Browser::purchase_data()

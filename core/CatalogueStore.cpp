@@ -1,0 +1,26 @@
+#include "core/CatalogueStore.h"
+
+#include "core/clsItem.h"
+
+#include <new>
+
+CatalogueStore::CatalogueStore() : m_texts(std::size_t(1) << 16, &m_memory) {}
+
+// The items' lives ended when the catalogue dropped them; only their memory is left.
+CatalogueStore::~CatalogueStore() = default;
+
+QString CatalogueStore::Text(std::string_view bytes, GearFile::TextEncoding encoding)
+{
+    if (bytes.empty())
+        return {};
+    // Decoding never makes more UTF-16 units than there are bytes.
+    char16_t *out = m_texts.Reserve(bytes.size());
+    return m_texts.Commit(out, GearFile::DecodeInto(bytes, encoding, out));
+}
+
+clsItem *CatalogueStore::NewItem()
+{
+    auto *item = new (m_memory.allocate(sizeof(clsItem), alignof(clsItem))) clsItem;
+    item->m_inStore = true;
+    return item;
+}
