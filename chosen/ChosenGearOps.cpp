@@ -2,12 +2,10 @@
 
 #include "core/clsGearList.h"
 
-namespace {
-QString LineKey(qsizetype n)
+QString ChosenGearOps::LineKey(qsizetype n)
 {
     return QLatin1Char('k') + QString::number(n);
 }
-} // namespace
 
 void ChosenGearOps::ChangeQuantity(clsGearList &gearList, std::int32_t n, std::int32_t quantity)
 {

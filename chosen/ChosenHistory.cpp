@@ -7,11 +7,6 @@
 
 namespace {
 
-QString LineKey(std::int32_t n)
-{
-    return QLatin1Char('k') + QString::number(n);
-}
-
 // A purchase or a paste: lines appended at the end. While it is undone nothing after it is in the list, so its
 // lines are the last ones.
 class AppendCommand final : public QUndoCommand
@@ -112,7 +107,7 @@ bool ChosenHistory::ChangeQuantity(std::int32_t n, std::int32_t quantity)
 {
     if (!IsLine(n))
         return false;
-    const std::int32_t before = m_gearList.ChosenGear()->Item(LineKey(n)).Quantity();
+    const std::int32_t before = m_gearList.ChosenGear()->Item(ChosenGearOps::LineKey(n)).Quantity();
     if (before == quantity)
         return false;
     m_stack.push(new QuantityCommand(m_gearList, n, before, quantity));
@@ -131,7 +126,7 @@ bool ChosenHistory::RemoveLine(std::int32_t n)
 {
     if (!IsLine(n))
         return false;
-    const clsChosenItem &line = m_gearList.ChosenGear()->Item(LineKey(n));
+    const clsChosenItem &line = m_gearList.ChosenGear()->Item(ChosenGearOps::LineKey(n));
     m_stack.push(new RemoveCommand(m_gearList, n, {line.Item(), line.Quantity(), line.PaidInDollars()}));
     return true;
 }
