@@ -67,7 +67,7 @@ clsItem *Match(const KeyedCollection<clsCategory> &categories, QStringView name,
             continue;
         ++candidates;
         only = item;
-        if (item->Reference == reference) {
+        if (item->Reference() == reference) {
             ++sameReferences;
             sameReference = item;
         }

@@ -72,9 +72,9 @@ ListRows ChosenView::Rows(const KeyedCollection<clsChosenItem> &chosenGear)
         if (item) {
             if (!rows.Texts && item->Parent)
                 rows.Texts = item->Parent->TextsOwner();
-            cells.emplace_back(std::in_place_type<QString>, item->Name);
+            cells.emplace_back(std::in_place_type<QString>, item->Name());
             cells.emplace_back(std::in_place_type<QString>, item->Parent ? item->Parent->Name : QString());
-            cells.emplace_back(std::in_place_type<QString>, item->Reference);
+            cells.emplace_back(std::in_place_type<QString>, item->Reference());
         } else {
             cells.emplace_back(std::in_place_type<QString>);
             cells.emplace_back();

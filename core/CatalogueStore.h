@@ -6,15 +6,13 @@
 
 #include <QString>
 
-#include <memory_resource>
 #include <string_view>
 
 class clsItem;
 
-// The memory of one loaded catalogue, taken in a few large blocks instead of once per name, item and collection
-// node, and given back all at once after the catalogue has been released: the decoded texts of its names and
-// references (views into TextBlocks: nothing that may outlive the catalogue keeps one, see OwnedText), its items
-// and the nodes of its item collections.
+// The memory of one loaded catalogue, taken in a few large blocks instead of once per name and item, and given back
+// all at once after the catalogue has been released: the decoded texts of its names and references (views into
+// TextBlocks: nothing that may outlive the catalogue keeps one, see OwnedText) and its items.
 class CatalogueStore
 {
 public:
@@ -28,9 +26,9 @@ public:
 
     // An item with every member at its initial value, kept here: deleting it only ends its life.
     clsItem *NewItem();
-
-    // Memory that is only given back with the store.
-    std::pmr::memory_resource *Memory() { return &m_memory; }
+    // Gives an item made here its texts, which it views. A text made by Text is viewed as it is; one with characters
+    // of its own is copied here first.
+    void SetTexts(clsItem &item, const QString &name, const QString &reference);
 
 private:
     BulkArena m_memory;

@@ -323,8 +323,6 @@ void clsGearList::AddGearRecord(const GearRecord &record)
         clsSubCategory *sub = m_cache.category->SubCategories->Find(name);
         if (!sub) {
             auto created = std::make_unique<clsSubCategory>();
-            // Its items' nodes, numerous in a large catalogue, are kept with the catalogue's other memory.
-            created->Items = std::make_unique<KeyedCollection<clsItem>>(m_store->Memory());
             created->Parent = m_cache.category;
             created->setTextsOwner(m_store);
             created->Name = name;
@@ -338,9 +336,7 @@ void clsGearList::AddGearRecord(const GearRecord &record)
     // An item without a name is not filed; neither is a second item of the same name (the first stays).
     if (f[2].empty())
         return;
-    const QString name = m_store->Text(f[2], record.Encoding);
     std::unique_ptr<clsItem> item(m_store->NewItem());
-    item->Name = name;
     if (m_cache.gadget) {
         item->Cost_GP = ToInt16OrZero(f[3]);
         item->Cost_BP = 0;
@@ -357,8 +353,9 @@ void clsGearList::AddGearRecord(const GearRecord &record)
     const RefNumber second = Classify(f[8]);
     // A page number that is not a number drops both.
     const bool numbers = first != RefNumber::NotANumber && second != RefNumber::NotANumber;
-    item->Reference =
-        ComposeReference(record, numbers && first == RefNumber::Present, numbers && second == RefNumber::Present);
+    m_store->SetTexts(
+        *item, m_store->Text(f[2], record.Encoding),
+        ComposeReference(record, numbers && first == RefNumber::Present, numbers && second == RefNumber::Present));
     item->Parent = sub;
-    sub->Items->TryAdd(std::move(item), name);
+    sub->Items->TryAdd(std::move(item));
 }

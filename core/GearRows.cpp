@@ -11,8 +11,8 @@ ListRows GearRows::Rows(const clsSubCategory &subCategory, bool useGP)
     rows.Texts = subCategory.TextsOwner();
     for (const clsItem *item : *subCategory.Items) {
         const int r = rows.AddRow();
-        rows.At(r, 0) = item->Name;
-        rows.At(r, 1) = item->Reference;
+        rows.At(r, 0) = item->Name();
+        rows.At(r, 1) = item->Reference();
         rows.At(r, 2) = std::int64_t(useGP ? item->Cost_GP : item->Cost_BP);
         rows.At(r, 3) = std::int64_t(item->Cost_Dollar);
         rows.At(r, 4) = OneDecimal{item->Weight_lb};

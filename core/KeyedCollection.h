@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
-#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -24,7 +23,7 @@ bool Equal(QStringView a, QStringView b) noexcept;
 // Enumeration follows insertion order. Elements live in a doubly linked list of nodes (so add-after, add-first
 // and remove are O(1)); an open-addressed table of the nodes beside it makes lookups O(1). Each node keeps its
 // key's hash, so growing the table never hashes a key again and a probe rarely has to compare texts. Nodes come in
-// blocks from a memory resource: the heap, or one that gives back a whole catalogue's memory at once.
+// blocks, one allocation for many elements.
 template <typename T> class KeyedCollection
 {
     struct Node
@@ -38,14 +37,13 @@ template <typename T> class KeyedCollection
 
 public:
     KeyedCollection() = default;
-    explicit KeyedCollection(std::pmr::memory_resource *memory) : m_memory(memory) {}
     KeyedCollection(const KeyedCollection &) = delete;
     KeyedCollection &operator=(const KeyedCollection &) = delete;
     // Takes over the elements, keys and storage of `other`, which is left empty.
     KeyedCollection(KeyedCollection &&other) noexcept
         : m_slots(std::move(other.m_slots)), m_mask(std::exchange(other.m_mask, 0)),
           m_count(std::exchange(other.m_count, 0)), m_seed(other.m_seed), m_head(std::exchange(other.m_head, nullptr)),
-          m_tail(std::exchange(other.m_tail, nullptr)), m_memory(other.m_memory), m_blocks(std::move(other.m_blocks)),
+          m_tail(std::exchange(other.m_tail, nullptr)), m_blocks(std::move(other.m_blocks)),
           m_spare(std::exchange(other.m_spare, nullptr)), m_blockNext(std::exchange(other.m_blockNext, nullptr)),
           m_blockEnd(std::exchange(other.m_blockEnd, nullptr))
     {
@@ -168,7 +166,7 @@ public:
         }
         for (const auto &[block, size] : m_blocks) {
             std::destroy_n(block, size);
-            m_memory->deallocate(block, size * sizeof(Node), alignof(Node));
+            std::allocator<Node>().deallocate(block, size);
         }
         m_blocks.clear();
         m_spare = m_blockNext = m_blockEnd = nullptr;
@@ -326,7 +324,7 @@ private:
             const std::size_t size = std::clamp<std::size_t>(std::size_t(m_count), 8, 256);
             if (m_blocks.size() == m_blocks.capacity())
                 m_blocks.reserve(2 * m_blocks.size() + 4); // so that recording the block below cannot fail
-            auto *block = static_cast<Node *>(m_memory->allocate(size * sizeof(Node), alignof(Node)));
+            Node *block = std::allocator<Node>().allocate(size);
             std::uninitialized_default_construct_n(block, size);
             m_blocks.emplace_back(block, size);
             m_blockNext = block;
@@ -356,7 +354,6 @@ private:
     size_t m_seed = QHashSeed::globalSeed();
     Node *m_head = nullptr;
     Node *m_tail = nullptr;
-    std::pmr::memory_resource *m_memory = std::pmr::new_delete_resource();
     std::vector<std::pair<Node *, std::size_t>> m_blocks; // each block and its number of nodes
     Node *m_spare = nullptr;
     Node *m_blockNext = nullptr;

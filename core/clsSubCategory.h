@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/KeyedCollection.h"
+#include "core/NamedCollection.h"
 #include "core/clsItem.h"
 
 #include <memory>
@@ -12,7 +12,7 @@ class clsSubCategory
 {
 public:
     QString Name;
-    std::unique_ptr<KeyedCollection<clsItem>> Items = std::make_unique<KeyedCollection<clsItem>>();
+    std::unique_ptr<NamedCollection<clsItem>> Items = std::make_unique<NamedCollection<clsItem>>();
     clsCategory *Parent = nullptr; // not owned
 
     clsSubCategory() = default;

@@ -83,16 +83,26 @@ Expected Predict(std::string_view input)
     return e;
 }
 
-template <typename T> void CheckKeys(const KeyedCollection<T> &collection)
+QString NameOf(const clsItem *item)
+{
+    return item->Name();
+}
+template <typename T> QString NameOf(const T *element)
+{
+    return element->Name;
+}
+
+template <typename Collection> void CheckKeys(const Collection &collection)
 {
     qsizetype count = 0;
     QSet<QString> folded;
     for (auto it = collection.begin(); it != collection.end(); ++it) {
         ++count;
-        FUZZ_CHECK(it.key() == (*it)->Name);
+        const QString name = NameOf(*it);
+        FUZZ_CHECK(it.key() == name);
         // A second fold-equal key would make the lookup find the first element instead.
         FUZZ_CHECK(collection.Find(it.key()) == *it);
-        folded.insert(it.key().toCaseFolded());
+        folded.insert(name.toCaseFolded());
     }
     FUZZ_CHECK(count == collection.Count());
     FUZZ_CHECK(folded.size() == count);
@@ -112,7 +122,7 @@ void CheckCatalogue(const clsGearList &app)
             CheckKeys(*sub->Items);
             for (clsItem *item : *sub->Items) {
                 FUZZ_CHECK(item->Parent == sub);
-                FUZZ_CHECK(!item->Name.isEmpty());
+                FUZZ_CHECK(!item->Name().isEmpty());
                 // Gear is costed in one currency: gadget points for gadgets, build points for the rest.
                 FUZZ_CHECK(gadget ? item->Cost_BP == 0 : item->Cost_GP == 0);
             }

@@ -27,12 +27,12 @@ struct Shelf
                   double weight = 1.0)
     {
         clsItem &item = items.emplace_back();
-        item.Name = name;
+        item.setName(name);
         item.Cost_BP = bp;
         item.Cost_GP = gp;
         item.Cost_Dollar = dollar;
         item.Weight_lb = weight;
-        item.Reference = QStringLiteral("QV 1");
+        item.setReference(QStringLiteral("QV 1"));
         item.Parent = &sub;
         return &item;
     }
@@ -216,7 +216,7 @@ private slots:
         QVERIFY2(why.isEmpty(), qPrintable(why));
         // Only the line goes; the catalogue item stays as it was.
         QCOMPARE(removedItem->Parent, &shelf.sub);
-        QCOMPARE(removedItem->Name, QStringLiteral("Item %1").arg(n));
+        QCOMPARE(removedItem->Name(), QStringLiteral("Item %1").arg(n));
 
         expected.push_back(Append(gear, shelf.Make(QStringLiteral("Later")), 1, true));
         QVERIFY(expected.back().line);

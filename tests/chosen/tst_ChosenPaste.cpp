@@ -15,7 +15,7 @@ namespace {
 QString Path(const clsItem *item)
 {
     const clsSubCategory *sub = item->Parent;
-    return sub->Parent->Name + QLatin1Char('/') + sub->Name + QLatin1Char('/') + item->Name;
+    return sub->Parent->Name + QLatin1Char('/') + sub->Name + QLatin1Char('/') + item->Name();
 }
 
 // A line as "Category/Sub/Item x3 $" or "... x3 points": comparable between two programs' catalogues.
@@ -89,8 +89,8 @@ std::vector<clsItem *> Exportable(const clsGearList &gear)
     for (const clsCategory *category : *gear.Categories()) {
         for (const clsSubCategory *sub : *category->SubCategories) {
             for (clsItem *item : *sub->Items)
-                byExportedName[item->Name.toCaseFolded() + QLatin1Char('\t') + sub->Name.toCaseFolded() +
-                               QLatin1Char('\t') + item->Reference]
+                byExportedName[item->Name().toCaseFolded() + QLatin1Char('\t') + sub->Name.toCaseFolded() +
+                               QLatin1Char('\t') + item->Reference()]
                     .push_back(item);
         }
     }

@@ -38,8 +38,8 @@ struct Shelf
     clsItem *Make(const Purchase &p)
     {
         clsItem &item = items.emplace_back();
-        item.Name = p.name;
-        item.Reference = p.reference;
+        item.setName(p.name);
+        item.setReference(p.reference);
         item.Cost_BP = std::int16_t(p.bp);
         item.Cost_GP = std::int16_t(p.gp);
         item.Cost_Dollar = std::int16_t(p.dollar);

@@ -74,9 +74,9 @@ class tst_BadCatalogues : public QObject
         if (!item)
             return QStringLiteral("<no item>");
         if (member == QLatin1String("Name"))
-            return item->Name;
+            return item->Name();
         if (member == QLatin1String("NameLength"))
-            return QString::number(item->Name.size());
+            return QString::number(item->Name().size());
         if (member == QLatin1String("Cost_BP"))
             return QString::number(item->Cost_BP);
         if (member == QLatin1String("Cost_GP"))
@@ -86,7 +86,7 @@ class tst_BadCatalogues : public QObject
         if (member == QLatin1String("Weight_lb"))
             return QString::number(item->Weight_lb);
         if (member == QLatin1String("Reference"))
-            return item->Reference;
+            return item->Reference();
         if (member == QLatin1String("CategoryName"))
             return category->Name;
         return QStringLiteral("<unknown member %1>").arg(member);

@@ -1,9 +1,11 @@
 #include "core/KeyedCollection.h"
+#include "core/NamedCollection.h"
 
 #include <QLocale>
 #include <QtTest>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -17,6 +19,8 @@ struct Tag
     ~Tag() { --Live; }
     Tag(const Tag &) = delete;
     Tag &operator=(const Tag &) = delete;
+
+    QStringView NameView() const { return Label; } // the key in a NamedCollection
 
     QString Label;
     static inline int Live = 0;
@@ -128,6 +132,13 @@ private slots:
         QCOMPARE(number, same ? 457 : 0);
         QCOMPARE(tags.Count(), same ? 1 : 2);
         QCOMPARE(Keys(tags).first(), stored);
+
+        // A collection that reads the keys from its elements finds them alike.
+        NamedCollection<Tag> named;
+        Tag &first = named.Add(Make(stored));
+        QCOMPARE(named.Find(lookup), same ? &first : nullptr);
+        QCOMPARE(named.TryAdd(Make(lookup)) == nullptr, same);
+        QCOMPARE(named.Count(), same ? 1 : 2);
     }
 
     // Order and changes
@@ -287,12 +298,34 @@ private slots:
         QCOMPARE(Keys(tags), (QStringList{"c", "a"}));
     }
 
+    void manyKeysSurviveGrowthAndRemoval_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<int>("n");
+
+        QTest::newRow("keys of their own") << false << 20000;
+        // A removal there moves every later element, so fewer of them.
+        QTest::newRow("keys read from the elements") << true << 3000;
+    }
     void manyKeysSurviveGrowthAndRemoval()
     {
-        Tags tags;
-        const int n = 20000;
-        for (int i = 0; i < n; ++i)
-            tags.Add(Make(QStringLiteral("Item%1").arg(i)), QStringLiteral("Item%1").arg(i));
+        QFETCH(bool, named);
+        QFETCH(int, n);
+        if (named)
+            growAndRemove(NamedCollection<Tag>(), n);
+        else
+            growAndRemove(Tags(), n);
+    }
+
+private:
+    template <typename Collection> static void growAndRemove(Collection &&tags, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            if constexpr (std::is_same_v<std::decay_t<Collection>, Tags>)
+                tags.Add(Make(QStringLiteral("Item%1").arg(i)), QStringLiteral("Item%1").arg(i));
+            else
+                tags.Add(Make(QStringLiteral("Item%1").arg(i)));
+        }
         for (int i = 0; i < n; i += 2)
             tags.Remove(QStringLiteral("ITEM%1").arg(i));
         QCOMPARE(tags.Count(), n / 2);

@@ -296,7 +296,8 @@ private slots:
         auto item = std::make_unique<clsItem>();
         item->Parent = sub.get();
         item->Cost_BP = 4;
-        clsItem *itemPtr = &sub->Items->Add(std::move(item), QStringLiteral("Knife"));
+        item->setName(u"Knife");
+        clsItem *itemPtr = &sub->Items->Add(std::move(item));
         clsSubCategory *subPtr = &category.SubCategories->Add(std::move(sub), QStringLiteral("Melee"));
         clsChosenItem line;
         line.setItem(itemPtr);

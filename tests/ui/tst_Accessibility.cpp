@@ -83,7 +83,7 @@ QStringList ChosenNames(const Chooser &c)
 {
     QStringList names;
     for (const clsChosenItem *line : *c.app->ChosenGear())
-        names.append(line->Item()->Name);
+        names.append(line->Item()->Name());
     return names;
 }
 

@@ -314,7 +314,7 @@ void tst_Browser::rowTexts()
     QCOMPARE(w.cat->List(0), QString::fromLatin1(fields[0]));
     QCOMPARE(w.subCat->List(0), QString::fromLatin1(fields[1]));
     QCOMPARE(w.gear->ListText(0, 0), QString::fromLatin1(fields[2]));
-    QCOMPARE(CatalogueItem(*c, w.cat->List(0), w.subCat->List(0), w.gear->ListText(0, 0))->Name.size(),
+    QCOMPARE(CatalogueItem(*c, w.cat->List(0), w.subCat->List(0), w.gear->ListText(0, 0))->Name().size(),
              fields[2].size());
 }
 

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "core/KeyedCollection.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+// An ordered collection of owned elements found by their names (T::NameView), which compare as KeyedCollection's
+// keys do. It is made for a catalogue's items, a million of them: each costs a pointer, its key's hash and a slot
+// of the table, and keeps no key of its own, where a KeyedCollection node holds a key and links. Elements are
+// appended; a removal moves the later ones up (items are not removed while the program runs).
+template <typename T> class NamedCollection
+{
+    using Elements = std::vector<std::unique_ptr<T>>;
+
+public:
+    NamedCollection() = default;
+    NamedCollection(const NamedCollection &) = delete;
+    NamedCollection &operator=(const NamedCollection &) = delete;
+    ~NamedCollection() = default;
+
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = T *;
+        using difference_type = std::ptrdiff_t;
+        using pointer = T **;
+        using reference = T *;
+
+        const_iterator() = default;
+        explicit const_iterator(typename Elements::const_iterator it) : m_it(it) {}
+        T *operator*() const { return m_it->get(); }
+        QStringView key() const { return (*m_it)->NameView(); }
+        const_iterator &operator++()
+        {
+            ++m_it;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            auto old = *this;
+            ++m_it;
+            return old;
+        }
+        bool operator==(const const_iterator &o) const { return m_it == o.m_it; }
+
+    private:
+        typename Elements::const_iterator m_it;
+    };
+
+    const_iterator begin() const { return const_iterator(m_elements.cbegin()); }
+    const_iterator end() const { return const_iterator(m_elements.cend()); }
+
+    qsizetype Count() const { return qsizetype(m_elements.size()); }
+    bool IsEmpty() const { return m_elements.empty(); }
+
+    bool Contains(QStringView key) const { return Find(key) != nullptr; }
+
+    // The element of that name, or nullptr.
+    T *Find(QStringView key) const
+    {
+        if (!m_slots)
+            return nullptr;
+        const std::uint32_t index = m_slots[findSlot(key, hashOf(key))];
+        return index ? m_elements[index - 1].get() : nullptr;
+    }
+
+    // The element of that name; a missing name is a failure.
+    T &Item(QStringView key) const
+    {
+        if (T *found = Find(key))
+            return *found;
+        throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+    }
+
+    // Appends under the element's name. A name that is present is a failure and nothing changes.
+    T &Add(std::unique_ptr<T> value) { return *insert(std::move(value), true); }
+
+    // Appends unless the name is present; then the value is dropped and nullptr returned.
+    T *TryAdd(std::unique_ptr<T> value) { return insert(std::move(value), false); }
+
+    // Takes the element of that name out of the collection and hands it to the caller.
+    std::unique_ptr<T> Take(QStringView key)
+    {
+        const std::uint32_t index = m_slots ? m_slots[findSlot(key, hashOf(key))] : 0;
+        if (!index)
+            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+        std::unique_ptr<T> value = std::move(m_elements[index - 1]);
+        m_elements.erase(m_elements.begin() + (index - 1));
+        m_hashes.erase(m_hashes.begin() + (index - 1));
+        rehash(slotCount()); // every later element's index moved
+        return value;
+    }
+
+    void Remove(QStringView key) { Take(key); }
+
+    void Clear()
+    {
+        m_slots.reset();
+        m_mask = 0;
+        m_hashes.clear();
+        Elements().swap(m_elements);
+    }
+
+private:
+    static constexpr std::size_t MinSlots = 8;
+
+    std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
+    // At most three slots in four are filled, as in KeyedCollection.
+    static std::size_t maxLoad(std::size_t capacity) { return capacity - capacity / 4; }
+
+    std::uint32_t hashOf(QStringView key) const { return std::uint32_t(FoldedKey::Hash(key, m_seed)); }
+
+    // The slot holding the name, or the empty slot where it would go. Needs a table.
+    std::size_t findSlot(QStringView key, std::uint32_t hash) const
+    {
+        std::size_t i = hash & m_mask;
+        while (const std::uint32_t index = m_slots[i]) {
+            if (m_hashes[index - 1] == hash && FoldedKey::Equal(m_elements[index - 1]->NameView(), key))
+                return i;
+            i = (i + 1) & m_mask;
+        }
+        return i;
+    }
+
+    void rehash(std::size_t capacity)
+    {
+        auto fresh = std::make_unique<std::uint32_t[]>(capacity);
+        const std::size_t mask = capacity - 1;
+        for (std::size_t e = 0; e < m_hashes.size(); ++e) {
+            std::size_t i = m_hashes[e] & mask;
+            while (fresh[i])
+                i = (i + 1) & mask;
+            fresh[i] = std::uint32_t(e + 1);
+        }
+        m_slots = std::move(fresh);
+        m_mask = mask;
+    }
+
+    T *insert(std::unique_ptr<T> value, bool mustSucceed)
+    {
+        const QStringView key = value->NameView();
+        const std::uint32_t hash = hashOf(key);
+        const std::size_t count = m_elements.size();
+        // Slots hold an element's index + 1 in 32 bits.
+        if (count >= std::numeric_limits<std::uint32_t>::max() - 1)
+            throw std::bad_alloc();
+        if (count + 1 > maxLoad(slotCount())) {
+            std::size_t capacity = std::max(MinSlots, slotCount());
+            while (maxLoad(capacity) < count + 1)
+                capacity *= 2;
+            rehash(capacity);
+        }
+        const std::size_t slot = findSlot(key, hash);
+        if (m_slots[slot]) {
+            if (mustSucceed)
+                throw clsError(clsError::KeyInUse,
+                               QStringLiteral("This key is already associated with an element of this collection"));
+            return nullptr;
+        }
+        // Room first, so that a failure leaves the collection as it was.
+        m_hashes.reserve(count + 1 > m_hashes.capacity() ? std::max<std::size_t>(8, 2 * count) : count + 1);
+        m_elements.reserve(m_hashes.capacity());
+        m_hashes.push_back(hash);
+        m_elements.push_back(std::move(value));
+        m_slots[slot] = std::uint32_t(count + 1);
+        return m_elements.back().get();
+    }
+
+    Elements m_elements;
+    std::vector<std::uint32_t> m_hashes;      // each element's hash, so that growing never hashes a name again
+    std::unique_ptr<std::uint32_t[]> m_slots; // open-addressed: an element's index + 1, or 0 for an empty slot
+    std::size_t m_mask = 0;
+    std::size_t m_seed = QHashSeed::globalSeed();
+};
