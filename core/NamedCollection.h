@@ -90,10 +90,12 @@ public:
         const std::uint32_t index = m_slots ? m_slots[findSlot(key, hashOf(key))] : 0;
         if (!index)
             throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+        // Every later element's index moves, so the table is made again: its room is taken before anything changes.
+        auto fresh = std::make_unique<std::uint32_t[]>(slotCount());
         std::unique_ptr<T> value = std::move(m_elements[index - 1]);
         m_elements.erase(m_elements.begin() + (index - 1));
         m_hashes.erase(m_hashes.begin() + (index - 1));
-        rehash(slotCount()); // every later element's index moved
+        fill(std::move(fresh), m_mask);
         return value;
     }
 
@@ -128,10 +130,11 @@ private:
         return i;
     }
 
-    void rehash(std::size_t capacity)
+    void rehash(std::size_t capacity) { fill(std::make_unique<std::uint32_t[]>(capacity), capacity - 1); }
+
+    // Makes `fresh`, an empty table of mask + 1 slots, the table of the elements.
+    void fill(std::unique_ptr<std::uint32_t[]> fresh, std::size_t mask)
     {
-        auto fresh = std::make_unique<std::uint32_t[]>(capacity);
-        const std::size_t mask = capacity - 1;
         for (std::size_t e = 0; e < m_hashes.size(); ++e) {
             std::size_t i = m_hashes[e] & mask;
             while (fresh[i])
