@@ -2,7 +2,6 @@
 
 #include "core/clsItem.h"
 
-#include <algorithm>
 #include <new>
 
 CatalogueStore::CatalogueStore() : m_texts(std::size_t(1) << 16, &m_memory) {}
@@ -28,15 +27,6 @@ clsItem *CatalogueStore::NewItem()
 
 void CatalogueStore::SetTexts(clsItem &item, const QString &name, const QString &reference)
 {
-    const auto kept = [this](const QString &text) {
-        // Only a text that views characters it does not own has no capacity (OwnedText relies on the same).
-        if (text.isEmpty() || text.capacity() == 0)
-            return QStringView(text);
-        char16_t *out = m_texts.Reserve(std::size_t(text.size()));
-        std::copy_n(text.utf16(), text.size(), out);
-        m_texts.Commit(out, text.size());
-        return QStringView(out, text.size());
-    };
-    item.view(item.m_name, item.m_nameSize, clsItem::NameOwned, kept(name));
-    item.view(item.m_reference, item.m_referenceSize, clsItem::ReferenceOwned, kept(reference));
+    item.keep(item.m_name, item.m_nameSize, clsItem::NameOwned, m_texts.Keep(name), false);
+    item.keep(item.m_reference, item.m_referenceSize, clsItem::ReferenceOwned, m_texts.Keep(reference), false);
 }

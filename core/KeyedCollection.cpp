@@ -148,3 +148,14 @@ bool FoldedKey::Equal(QStringView a, QStringView b) noexcept
     }
     return x.AtEnd() && y.AtEnd();
 }
+
+void CollectionTable::ThrowInvalidCall()
+{
+    throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+}
+
+void CollectionTable::ThrowKeyInUse()
+{
+    throw clsError(clsError::KeyInUse,
+                   QStringLiteral("This key is already associated with an element of this collection"));
+}

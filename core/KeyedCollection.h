@@ -19,6 +19,26 @@ size_t Hash(QStringView key, size_t seed = 0) noexcept;
 bool Equal(QStringView a, QStringView b) noexcept;
 } // namespace FoldedKey
 
+// What the keyed collections share: the size of their open-addressed tables and their failures.
+namespace CollectionTable {
+// At most three slots in four are filled: probes stay short (a probe compares stored hashes before texts), and the
+// table stays small enough to keep in cache.
+inline std::size_t MaxLoad(std::size_t capacity)
+{
+    return capacity - capacity / 4;
+}
+// The slots of a table that holds `count` keys.
+inline std::size_t SlotsFor(std::size_t count)
+{
+    std::size_t capacity = 8;
+    while (MaxLoad(capacity) < count)
+        capacity *= 2;
+    return capacity;
+}
+[[noreturn]] void ThrowInvalidCall();
+[[noreturn]] void ThrowKeyInUse();
+} // namespace CollectionTable
+
 // An ordered collection of owned elements under text keys that compare without regard to letter case.
 // Enumeration follows insertion order. Elements live in a doubly linked list of nodes (so add-after, add-first
 // and remove are O(1)); an open-addressed table of the nodes beside it makes lookups O(1). Each node keeps its
@@ -90,8 +110,8 @@ public:
 
     void Reserve(qsizetype n)
     {
-        if (n > 0 && std::size_t(n) > maxLoad(slotCount()))
-            rehash(slotsFor(std::size_t(n)));
+        if (n > 0 && std::size_t(n) > CollectionTable::MaxLoad(slotCount()))
+            rehash(CollectionTable::SlotsFor(std::size_t(n)));
     }
 
     bool Contains(QStringView key) const { return findNode(key) != nullptr; }
@@ -108,7 +128,7 @@ public:
     {
         if (T *found = Find(key))
             return *found;
-        throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+        CollectionTable::ThrowInvalidCall();
     }
 
     // Appends under the key. A key that is present is a failure and nothing changes.
@@ -122,7 +142,7 @@ public:
     {
         Node *anchor = findNode(after);
         if (!anchor)
-            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+            CollectionTable::ThrowInvalidCall();
         return *insert(std::move(value), std::move(key), anchor, true);
     }
 
@@ -136,11 +156,11 @@ public:
     std::unique_ptr<T> Take(QStringView key)
     {
         if (!m_slots)
-            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+            CollectionTable::ThrowInvalidCall();
         const std::size_t slot = findSlot(key, hashOf(key));
         Node *n = m_slots[slot];
         if (!n)
-            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+            CollectionTable::ThrowInvalidCall();
         eraseSlot(slot);
         --m_count;
         unlink(n);
@@ -193,7 +213,7 @@ public:
                 std::size_t slot = hash & m_mask;
                 for (; fresh[slot]; slot = (slot + 1) & m_mask) {
                     if (fresh[slot]->hash == hash && FoldedKey::Equal(fresh[slot]->key, n->key))
-                        throwKeyInUse();
+                        CollectionTable::ThrowKeyInUse();
                 }
                 n->hash = hash;
                 fresh[slot] = n;
@@ -215,27 +235,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t MinSlots = 8;
-
     std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
-    // At most three slots in four are filled: probes stay short (a probe compares stored hashes before texts),
-    // and the table stays small enough to keep in cache.
-    static std::size_t maxLoad(std::size_t capacity) { return capacity - capacity / 4; }
-    static std::size_t slotsFor(std::size_t count)
-    {
-        std::size_t capacity = MinSlots;
-        while (maxLoad(capacity) < count)
-            capacity *= 2;
-        return capacity;
-    }
-
     size_t hashOf(QStringView key) const { return FoldedKey::Hash(key, m_seed); }
-
-    [[noreturn]] static void throwKeyInUse()
-    {
-        throw clsError(clsError::KeyInUse,
-                       QStringLiteral("This key is already associated with an element of this collection"));
-    }
 
     // The slot holding the key, or the empty slot where it would go. Needs a table.
     std::size_t findSlot(QStringView key, size_t hash) const
@@ -285,12 +286,12 @@ private:
     T *insert(std::unique_ptr<T> value, QString key, Node *after, bool mustSucceed)
     {
         const size_t hash = hashOf(key);
-        if (std::size_t(m_count) + 1 > maxLoad(slotCount()))
-            rehash(slotsFor(std::size_t(m_count) + 1));
+        if (std::size_t(m_count) + 1 > CollectionTable::MaxLoad(slotCount()))
+            rehash(CollectionTable::SlotsFor(std::size_t(m_count) + 1));
         const std::size_t slot = findSlot(key, hash);
         if (m_slots[slot]) {
             if (mustSucceed)
-                throwKeyInUse();
+                CollectionTable::ThrowKeyInUse();
             return nullptr;
         }
         Node *n = newNode();

@@ -75,7 +75,7 @@ public:
     {
         if (T *found = Find(key))
             return *found;
-        throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+        CollectionTable::ThrowInvalidCall();
     }
 
     // Appends under the element's name. A name that is present is a failure and nothing changes.
@@ -89,7 +89,7 @@ public:
     {
         const std::uint32_t index = m_slots ? m_slots[findSlot(key, hashOf(key))] : 0;
         if (!index)
-            throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+            CollectionTable::ThrowInvalidCall();
         // Every later element's index moves, so the table is made again: its room is taken before anything changes.
         auto fresh = std::make_unique<std::uint32_t[]>(slotCount());
         std::unique_ptr<T> value = std::move(m_elements[index - 1]);
@@ -110,11 +110,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t MinSlots = 8;
-
     std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
-    // At most three slots in four are filled, as in KeyedCollection.
-    static std::size_t maxLoad(std::size_t capacity) { return capacity - capacity / 4; }
 
     std::uint32_t hashOf(QStringView key) const { return std::uint32_t(FoldedKey::Hash(key, m_seed)); }
 
@@ -153,17 +149,12 @@ private:
         // Slots hold an element's index + 1 in 32 bits.
         if (count >= std::numeric_limits<std::uint32_t>::max() - 1)
             throw std::bad_alloc();
-        if (count + 1 > maxLoad(slotCount())) {
-            std::size_t capacity = std::max(MinSlots, slotCount());
-            while (maxLoad(capacity) < count + 1)
-                capacity *= 2;
-            rehash(capacity);
-        }
+        if (count + 1 > CollectionTable::MaxLoad(slotCount()))
+            rehash(CollectionTable::SlotsFor(count + 1));
         const std::size_t slot = findSlot(key, hash);
         if (m_slots[slot]) {
             if (mustSucceed)
-                throw clsError(clsError::KeyInUse,
-                               QStringLiteral("This key is already associated with an element of this collection"));
+                CollectionTable::ThrowKeyInUse();
             return nullptr;
         }
         // Room first, so that a failure leaves the collection as it was.

@@ -15,24 +15,14 @@ std::uint32_t CheckedSize(QStringView text)
 
 } // namespace
 
-void clsItem::assign(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text)
+void clsItem::keep(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text, bool copy)
 {
     const std::uint32_t newSize = CheckedSize(text);
-    char16_t *copy = newSize ? new char16_t[newSize] : nullptr;
-    std::copy_n(text.utf16(), newSize, copy);
+    char16_t *copied = copy && newSize ? new char16_t[newSize] : nullptr;
+    std::copy_n(text.utf16(), copied ? newSize : 0, copied);
     if (m_flags & ownedFlag)
         delete[] units;
-    units = copy;
+    units = copy ? copied : text.utf16();
     size = newSize;
-    m_flags |= ownedFlag;
-}
-
-void clsItem::view(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text)
-{
-    const std::uint32_t newSize = CheckedSize(text);
-    if (m_flags & ownedFlag)
-        delete[] units;
-    units = text.utf16();
-    size = newSize;
-    m_flags &= std::uint8_t(~ownedFlag);
+    m_flags = copy ? std::uint8_t(m_flags | ownedFlag) : std::uint8_t(m_flags & ~ownedFlag);
 }

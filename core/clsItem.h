@@ -28,9 +28,9 @@ public:
 
     // A store item's text views the store (see OwnedText), any other is a copy of its own.
     QString Name() const { return text(m_name, m_nameSize, m_flags & NameOwned); }
-    void setName(QStringView name) { assign(m_name, m_nameSize, NameOwned, name); }
+    void setName(QStringView name) { keep(m_name, m_nameSize, NameOwned, name, true); }
     QString Reference() const { return text(m_reference, m_referenceSize, m_flags & ReferenceOwned); }
-    void setReference(QStringView reference) { assign(m_reference, m_referenceSize, ReferenceOwned, reference); }
+    void setReference(QStringView reference) { keep(m_reference, m_referenceSize, ReferenceOwned, reference, true); }
     // The name for a moment (lookups), valid while the item keeps it.
     QStringView NameView() const { return QStringView(m_name, qsizetype(m_nameSize)); }
 
@@ -78,7 +78,6 @@ private:
         const auto *chars = reinterpret_cast<const QChar *>(units);
         return owned ? QString(chars, qsizetype(size)) : QString::fromRawData(chars, qsizetype(size));
     }
-    void assign(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text);
-    // A text the store keeps: viewed, never freed here.
-    void view(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text);
+    // Keeps `text` as a copy of the item's own, or (for a store's text) as a view that is never freed here.
+    void keep(const char16_t *&units, std::uint32_t &size, std::uint8_t ownedFlag, QStringView text, bool copy);
 };

@@ -1,5 +1,7 @@
 #include "toolkit/TextBlocks.h"
 
+#include <algorithm>
+
 TextBlocks::TextBlocks(std::size_t blockUnits, std::pmr::memory_resource *memory)
     : m_blockUnits(blockUnits), m_memory(memory)
 {
@@ -44,10 +46,20 @@ QString TextBlocks::Commit(char16_t *start, qsizetype used)
     return QString::fromRawData(reinterpret_cast<const QChar *>(start), used);
 }
 
+QStringView TextBlocks::Keep(const QString &text)
+{
+    if (text.isEmpty() || !HasOwnCharacters(text))
+        return text;
+    char16_t *out = Reserve(std::size_t(text.size()));
+    std::copy_n(text.utf16(), text.size(), out);
+    Commit(out, text.size());
+    return QStringView(out, text.size());
+}
+
 QString OwnedText(const QString &text)
 {
-    // A text made by fromRawData has no allocation of its own, so no capacity (nor has a literal, copied cheaply).
-    if (text.isEmpty() || text.capacity() > 0)
+    // A literal has no characters of its own either, and is copied cheaply.
+    if (text.isEmpty() || HasOwnCharacters(text))
         return text;
     return QString(text.constData(), text.size());
 }

@@ -22,6 +22,9 @@ public:
     // Room for `units` UTF-16 units, to be followed by Commit with how many of them were written.
     char16_t *Reserve(std::size_t units);
     QString Commit(char16_t *start, qsizetype used);
+    // A text to keep as long as the blocks: one that views characters (made here) as it is, one with characters of
+    // its own copied here.
+    QStringView Keep(const QString &text);
 
 private:
     char16_t *newBlock(std::size_t units);
@@ -32,6 +35,12 @@ private:
     char16_t *m_next = nullptr;
     char16_t *m_end = nullptr;
 };
+
+// Whether the text has an allocation of its own. One made by fromRawData has none, so no capacity (nor has a literal).
+inline bool HasOwnCharacters(const QString &text)
+{
+    return text.capacity() > 0;
+}
 
 // The text with characters of its own: a copy when it only views them (see TextBlocks), otherwise itself.
 QString OwnedText(const QString &text);
