@@ -4,7 +4,7 @@
 
 #include <new>
 
-CatalogueStore::CatalogueStore() : m_texts(std::size_t(1) << 16, &m_memory) {}
+CatalogueStore::CatalogueStore() : m_texts(MemorySizes::Pick(std::size_t(1) << 16, 32), &m_memory) {}
 
 // The items' lives ended when the catalogue dropped them; only their memory is left.
 CatalogueStore::~CatalogueStore() = default;

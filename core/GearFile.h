@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/MemorySizes.h"
+
 #include <QString>
 
 #include <array>
@@ -92,7 +94,7 @@ public:
     QString Text(std::string_view ascii);
 
 private:
-    static constexpr std::size_t Entries = 4096;
+    static constexpr std::size_t Entries = MemorySizes::Pick(4096, 4);
     static constexpr std::size_t MaxBytes = 30;
     static QString Widen(std::string_view ascii);
     QString make(std::string_view ascii) const { return m_make ? m_make(ascii) : Widen(ascii); }

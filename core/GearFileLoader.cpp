@@ -111,7 +111,7 @@ private:
         }
     };
 
-    static constexpr std::size_t DiscardStep = std::size_t(2) << 20;
+    static constexpr std::size_t DiscardStep = MemorySizes::Pick(std::size_t(2) << 20, 2 * MemorySizes::Page);
 
     QFile m_file;
     Buffer m_buffer;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clsError.h"
+#include "toolkit/MemorySizes.h"
 
 #include <QHashFunctions>
 #include <QString>
@@ -30,7 +31,7 @@ inline std::size_t MaxLoad(std::size_t capacity)
 // The slots of a table that holds `count` keys.
 inline std::size_t SlotsFor(std::size_t count)
 {
-    std::size_t capacity = 8;
+    std::size_t capacity = MemorySizes::Pick(8, 4);
     while (MaxLoad(capacity) < count)
         capacity *= 2;
     return capacity;
@@ -322,7 +323,7 @@ private:
             return n;
         }
         if (m_blockNext == m_blockEnd) {
-            const std::size_t size = std::clamp<std::size_t>(std::size_t(m_count), 8, 256);
+            const std::size_t size = std::clamp<std::size_t>(std::size_t(m_count), MemorySizes::Pick(8, 1), MemorySizes::Pick(256, 4));
             if (m_blocks.size() == m_blocks.capacity())
                 m_blocks.reserve(2 * m_blocks.size() + 4); // so that recording the block below cannot fail
             Node *block = std::allocator<Node>().allocate(size);

@@ -158,7 +158,7 @@ private:
             return nullptr;
         }
         // Room first, so that a failure leaves the collection as it was.
-        m_hashes.reserve(count + 1 > m_hashes.capacity() ? std::max<std::size_t>(8, 2 * count) : count + 1);
+        m_hashes.reserve(count + 1 > m_hashes.capacity() ? std::max<std::size_t>(MemorySizes::Pick(8, 1), 2 * count) : count + 1);
         m_elements.reserve(m_hashes.capacity());
         m_hashes.push_back(hash);
         m_elements.push_back(std::move(value));

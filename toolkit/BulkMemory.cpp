@@ -1,5 +1,7 @@
 #include "toolkit/BulkMemory.h"
 
+#include "toolkit/MemorySizes.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -10,9 +12,9 @@
 
 namespace {
 
-constexpr std::size_t HugePage = std::size_t(2) << 20;
+constexpr std::size_t HugePage = MemorySizes::Pick(std::size_t(2) << 20, MemorySizes::Page);
 // Below this a block is left to the ordinary heap.
-constexpr std::size_t Threshold = HugePage / 2;
+constexpr std::size_t Threshold = MemorySizes::Pick(HugePage / 2, MemorySizes::Page);
 
 std::size_t RoundedUp(std::size_t bytes)
 {

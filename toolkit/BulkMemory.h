@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/MemorySizes.h"
+
 #include <cstddef>
 #include <memory_resource>
 #include <utility>
@@ -26,7 +28,7 @@ void Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept;
 class BulkArena final : public std::pmr::memory_resource
 {
 public:
-    explicit BulkArena(std::size_t chunkBytes = std::size_t(4) << 20);
+    explicit BulkArena(std::size_t chunkBytes = MemorySizes::Pick(std::size_t(4) << 20, 512));
     ~BulkArena() override;
     BulkArena(const BulkArena &) = delete;
     BulkArena &operator=(const BulkArena &) = delete;
