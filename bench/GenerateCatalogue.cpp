@@ -1,5 +1,8 @@
 // Writes a synthetic catalogue for the benchmarks.
-//   tarnwick_gencat <file> <records>        records spread over categories and sub-categories
+//   tarnwick_gencat <file> <records>        records spread over categories and sub-categories, grouped by them
+//   tarnwick_gencat --interleaved <file> <records>
+//                                           the same records, each in another category and sub-category than the
+//                                           one before it (as a sort by item name leaves a catalogue)
 //   tarnwick_gencat --subcat <file> <items> one category whose second sub-category holds <items> items
 //   tarnwick_gencat --long-name <file> <MB> a few records, the first (shown at start) with a name of <MB> megabytes
 #include <algorithm>
@@ -12,10 +15,12 @@
 
 namespace {
 
-// A fixed generator, so every run writes the same bytes.
+// A fixed generator, so every run writes the same bytes. Each record has one of its own, seeded by its index, so
+// that the grouped and the interleaved file hold the same records.
 struct Random
 {
-    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    explicit Random(std::uint64_t seed = 0) : state(0x9E3779B97F4A7C15ULL ^ (seed * 0xBF58476D1CE4E5B9ULL)) {}
+    std::uint64_t state;
     std::uint32_t Next()
     {
         state ^= state << 13;
@@ -56,6 +61,8 @@ public:
 
     void Record(const char *category, const char *subCategory, long index, bool gadget)
     {
+        Random m_rng(std::uint64_t(index) + 1);
+        m_rng.Next();
         const char *maker = Makers[std::size_t(m_rng.Below(int(Makers.size())))];
         const char *noun = Nouns[std::size_t(m_rng.Below(int(Nouns.size())))];
         // A model number of fixed width: records are the same size on average whatever the catalogue's size.
@@ -89,12 +96,11 @@ private:
     void Line(const char *text) { std::fprintf(m_out, "%s\r\n", text); }
 
     std::FILE *m_out;
-    Random m_rng;
 };
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: tarnwick_gencat [--subcat | --long-name] <file> <count>\n");
+    std::fprintf(stderr, "usage: tarnwick_gencat [--interleaved | --subcat | --long-name] <file> <count>\n");
     return 2;
 }
 
@@ -104,10 +110,12 @@ int main(int argc, char *argv[])
 {
     const bool subcat = argc == 4 && std::strcmp(argv[1], "--subcat") == 0;
     const bool longName = argc == 4 && std::strcmp(argv[1], "--long-name") == 0;
-    if (argc != (subcat || longName ? 4 : 3))
+    const bool interleaved = argc == 4 && std::strcmp(argv[1], "--interleaved") == 0;
+    const bool option = subcat || longName || interleaved;
+    if (argc != (option ? 4 : 3))
         return Usage();
-    const char *path = argv[subcat || longName ? 2 : 1];
-    const long count = std::strtol(argv[subcat || longName ? 3 : 2], nullptr, 10);
+    const char *path = argv[option ? 2 : 1];
+    const long count = std::strtol(argv[option ? 3 : 2], nullptr, 10);
     if (count <= 0)
         return Usage();
     std::FILE *out = std::fopen(path, "wb");
@@ -133,15 +141,30 @@ int main(int argc, char *argv[])
         for (long i = 0; i < 100; ++i)
             writer.Record("Surveillance", "Trackers", i, false);
     } else {
-        // Records come grouped by category and sub-category, as a catalogue is kept.
+        // Group g holds the records begin(g) to begin(g + 1) - 1, category by category, sub-category by
+        // sub-category. Grouped, as a catalogue is kept, they come group after group; interleaved, they come a
+        // record of each group in turn, the category changing with every record.
         const long groups = long(Categories.size() * SubCategories.size());
-        for (long g = 0; g < groups; ++g) {
+        auto begin = [&](long g) { return count * g / groups; };
+        auto record = [&](long g, long i) {
             const char *category = Categories[std::size_t(g) / SubCategories.size()];
             const char *subCategory = SubCategories[std::size_t(g) % SubCategories.size()];
-            const bool gadget = std::strcmp(category, "Gadgets") == 0;
-            const long begin = count * g / groups, end = count * (g + 1) / groups;
-            for (long i = begin; i < end; ++i)
-                writer.Record(category, subCategory, i, gadget);
+            writer.Record(category, subCategory, i, std::strcmp(category, "Gadgets") == 0);
+        };
+        if (!interleaved) {
+            for (long g = 0; g < groups; ++g) {
+                for (long i = begin(g); i < begin(g + 1); ++i)
+                    record(g, i);
+            }
+        } else {
+            const long categories = long(Categories.size()), subs = long(SubCategories.size());
+            for (long k = 0; k < count / groups + 1; ++k) {
+                for (long g = 0; g < groups; ++g) {
+                    const long grouped = (g % categories) * subs + g / categories;
+                    if (begin(grouped) + k < begin(grouped + 1))
+                        record(grouped, begin(grouped) + k);
+                }
+            }
         }
     }
     if (std::fclose(out) != 0) {
