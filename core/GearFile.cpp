@@ -172,21 +172,17 @@ TextEncoding DetectEncoding(std::string_view &bytes)
     return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
-qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *out)
+bool OneUnitPerByte(std::string_view bytes, TextEncoding encoding)
+{
+    return encoding == TextEncoding::Windows1252 || IsAscii(bytes);
+}
+
+void DecodeUnitForUnit(std::string_view bytes, TextEncoding encoding, char16_t *out)
 {
     if (encoding == TextEncoding::Utf8) {
-        if (!IsAscii(bytes)) {
-            // QString::fromUtf8 would drop a leading byte-order mark; inside the file it is the character U+FEFF
-            // of a name. Stateless: a sequence cut off at the end of a field decodes to a replacement character.
-            QStringDecoder decoder(QStringDecoder::Utf8,
-                                   QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-            QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(out),
-                                                QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-            return end - reinterpret_cast<QChar *>(out);
-        }
         // ASCII, by far the most common text, widens unit for unit.
         WidenAscii(bytes, out);
-        return qsizetype(bytes.size());
+        return;
     }
     // Windows-1252 is Latin-1 but for 0x80..0x9F; its five unassigned bytes stay the C1 controls.
     static constexpr char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -195,6 +191,20 @@ qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *ou
                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     for (unsigned char c : bytes)
         *out++ = (c >= 0x80 && c < 0xA0) ? high[c - 0x80] : char16_t(c);
+}
+
+qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *out)
+{
+    if (!OneUnitPerByte(bytes, encoding)) {
+        // QString::fromUtf8 would drop a leading byte-order mark; inside the file it is the character U+FEFF
+        // of a name. Stateless: a sequence cut off at the end of a field decodes to a replacement character.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QChar *end = decoder.appendToBuffer(reinterpret_cast<QChar *>(out),
+                                            QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        return end - reinterpret_cast<QChar *>(out);
+    }
+    DecodeUnitForUnit(bytes, encoding, out);
     return qsizetype(bytes.size());
 }
 

@@ -36,6 +36,11 @@ QString Decode(std::string_view bytes, TextEncoding encoding);
 // the number of units written.
 qsizetype DecodeInto(std::string_view bytes, TextEncoding encoding, char16_t *out);
 
+// Whether the bytes decode to one UTF-16 unit each: always in Windows-1252, for ASCII in UTF-8.
+bool OneUnitPerByte(std::string_view bytes, TextEncoding encoding);
+// Decodes bytes for which OneUnitPerByte holds into bytes.size() units at `out`.
+void DecodeUnitForUnit(std::string_view bytes, TextEncoding encoding, char16_t *out);
+
 // Reads comma-separated fields. A comma ends a field, and so does a line end (CR LF, a lone CR or a lone LF).
 // Spaces before a field and after an unquoted one are not part of it. A field in double quotes may hold commas
 // and line ends, and two double quotes inside it stand for one. Line ends do not resynchronise records: a

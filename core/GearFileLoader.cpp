@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -78,10 +79,10 @@ public:
     // The bytes before `p` in what Read returned are done with: their memory can go (see BulkMemory::Discard).
     void DoneBefore(const char *p)
     {
-        // A little is kept before `p`: the reader looks one byte back from the start of a record.
         const std::size_t offset = std::size_t(p - m_buffer.data);
+        assert(offset <= m_buffer.bytes);
         if (offset > m_done + DiscardStep) {
-            BulkMemory::Discard(m_buffer.data, m_buffer.bytes, offset - 4096);
+            BulkMemory::Discard(m_buffer.data, m_buffer.bytes, offset - KeptBehind);
             m_done = offset;
         }
     }
@@ -112,6 +113,9 @@ private:
     };
 
     static constexpr std::size_t DiscardStep = MemorySizes::Pick(std::size_t(2) << 20, 2 * MemorySizes::Page);
+    // Kept before the position: the reader looks one byte back from the start of a record.
+    static constexpr std::size_t KeptBehind = 4096;
+    static_assert(DiscardStep > KeptBehind);
 
     QFile m_file;
     Buffer m_buffer;
@@ -203,10 +207,10 @@ bool IsAscii(std::string_view bytes)
     return any < 0x80;
 }
 
-// The reference: the source, then the page numbers that are present ("QCR 88", "BLK 53/54"). ASCII parts,
-// which read the same in either encoding, are joined as bytes and made into a text once (shared through the
-// record's cache when it has one); others are decoded and joined.
-QString ComposeReference(const GearRecord &record, bool first, bool second)
+// The reference, kept in the store: the source, then the page numbers that are present ("QCR 88", "BLK 53/54").
+// ASCII parts, which read the same in either encoding, are joined as bytes and made into a text once (shared
+// through the record's cache when it has one); others are decoded and joined.
+QString ComposeReference(const GearRecord &record, bool first, bool second, CatalogueStore &store)
 {
     const std::string_view source = record.Fields[6];
     const std::string_view pages[2] = {first ? record.Fields[7] : std::string_view(),
@@ -221,7 +225,7 @@ QString ComposeReference(const GearRecord &record, bool first, bool second)
             reference += QLatin1Char(' ') + record.Text(7);
         else if (second)
             reference += QLatin1Char(' ') + record.Text(8);
-        return reference;
+        return store.Keep(reference);
     }
     std::string composed;
     composed.reserve(length);
@@ -234,7 +238,34 @@ QString ComposeReference(const GearRecord &record, bool first, bool second)
     composed.append(pages[1]);
     if (record.Cache)
         return record.Cache->Text(composed);
-    return QString::fromLatin1(composed.data(), qsizetype(composed.size()));
+    return store.Text(composed, GearFile::TextEncoding::Utf8);
+}
+
+// The slots of the loader's cache of category and sub-category pairs, and the slot of a pair's bytes.
+constexpr std::size_t PairSlots = MemorySizes::Pick(1024, 2);
+static_assert((PairSlots & (PairSlots - 1)) == 0);
+std::size_t PairSlot(std::string_view category, std::string_view subCategory)
+{
+    const std::size_t h = std::hash<std::string_view>()(category) * 0x9E3779B97F4A7C15ULL;
+    return (h ^ std::hash<std::string_view>()(subCategory)) & (PairSlots - 1);
+}
+
+// The decoded text of `bytes` for a moment (a lookup), in `scratch`.
+QStringView Scratch(std::string_view bytes, GearFile::TextEncoding encoding, std::u16string &scratch)
+{
+    if (scratch.size() < bytes.size())
+        scratch.resize(bytes.size());
+    return QStringView(scratch.data(), GearFile::DecodeInto(bytes, encoding, scratch.data()));
+}
+
+// Makes every sub-category's items findable, each a second time named dropped, once all records are read: one
+// table at a time, whatever order the records came in.
+void IndexItems(const KeyedCollection<clsCategory> &categories)
+{
+    for (const clsCategory *category : categories) {
+        for (clsSubCategory *sub : *category->SubCategories)
+            sub->Items->Index();
+    }
 }
 
 } // namespace
@@ -281,6 +312,7 @@ bool clsGearList::LoadGearFile(const QString &folder)
             file.DoneBefore(bytes.data() + reader.Position());
         }
         m_cache = {};
+        IndexItems(*m_categories);
     } catch (const clsError &) {
         result = false;
     } catch (const std::bad_alloc &) {
@@ -288,6 +320,11 @@ bool clsGearList::LoadGearFile(const QString &folder)
     }
     if (!result) {
         m_cache = {};
+        // What was filed stays (the window never shows it).
+        try {
+            IndexItems(*m_categories);
+        } catch (const std::bad_alloc &) {
+        }
         if (!opened)
             message = QStringLiteral("The data file ") + path +
                       QStringLiteral(" could not be opened.  Ensure the file exists and is not being used by any other "
@@ -304,40 +341,43 @@ void clsGearList::AddGearRecord(const GearRecord &record)
 {
     const auto &f = record.Fields;
 
-    // Category and sub-category: found by key, created on first sight.
-    if (!m_cache.category || f[0] != m_cache.categoryText) {
-        const QString name = m_store->Text(f[0], record.Encoding);
-        clsCategory *category = m_categories->Find(name);
+    // Category and sub-category: found by key, created on first sight. A name is decoded aside for the lookup and
+    // kept in the store only for a new one.
+    if (m_cache.pairs.empty())
+        m_cache.pairs.resize(PairSlots);
+    RecordCache::Pair &pair = m_cache.pairs[PairSlot(f[0], f[1])];
+    if (!pair.subCategory || f[0] != pair.categoryText || f[1] != pair.subCategoryText) {
+        const QStringView categoryName = Scratch(f[0], record.Encoding, m_cache.scratch);
+        clsCategory *category = m_categories->Find(categoryName);
         if (!category) {
+            const QString kept = m_store->Keep(categoryName);
             auto created = std::make_unique<clsCategory>();
-            created->Name = name;
-            category = &m_categories->Add(std::move(created), name);
+            created->Name = kept;
+            category = &m_categories->Add(std::move(created), kept);
         }
-        m_cache.categoryText = f[0];
-        m_cache.category = category;
-        m_cache.gadget = IsGadgetCategory(name);
-        m_cache.subCategory = nullptr;
-    }
-    if (!m_cache.subCategory || f[1] != m_cache.subCategoryText) {
-        const QString name = m_store->Text(f[1], record.Encoding);
-        clsSubCategory *sub = m_cache.category->SubCategories->Find(name);
-        if (!sub) {
+        pair.gadget = IsGadgetCategory(categoryName);
+        const QStringView subName = Scratch(f[1], record.Encoding, m_cache.scratch);
+        clsSubCategory *found = category->SubCategories->Find(subName);
+        if (!found) {
+            const QString kept = m_store->Keep(subName);
             auto created = std::make_unique<clsSubCategory>();
-            created->Parent = m_cache.category;
+            created->Parent = category;
             created->setTextsOwner(m_store);
-            created->Name = name;
-            sub = &m_cache.category->SubCategories->Add(std::move(created), name);
+            created->Name = kept;
+            found = &category->SubCategories->Add(std::move(created), kept);
         }
-        m_cache.subCategoryText = f[1];
-        m_cache.subCategory = sub;
+        pair.categoryText = f[0];
+        pair.subCategoryText = f[1];
+        pair.subCategory = found;
+        pair.run = &m_cache.runs[found];
     }
-    clsSubCategory *sub = m_cache.subCategory;
+    clsSubCategory *sub = pair.subCategory;
 
     // An item without a name is not filed; neither is a second item of the same name (the first stays).
     if (f[2].empty())
         return;
-    std::unique_ptr<clsItem> item(m_store->NewItem());
-    if (m_cache.gadget) {
+    std::unique_ptr<clsItem> item(m_store->NewItem(*pair.run));
+    if (pair.gadget) {
         item->Cost_GP = ToInt16OrZero(f[3]);
         item->Cost_BP = 0;
     } else {
@@ -353,9 +393,10 @@ void clsGearList::AddGearRecord(const GearRecord &record)
     const RefNumber second = Classify(f[8]);
     // A page number that is not a number drops both.
     const bool numbers = first != RefNumber::NotANumber && second != RefNumber::NotANumber;
-    m_store->SetTexts(
-        *item, m_store->Text(f[2], record.Encoding),
-        ComposeReference(record, numbers && first == RefNumber::Present, numbers && second == RefNumber::Present));
+    CatalogueStore::SetTexts(*item, m_store->Text(f[2], record.Encoding),
+                             ComposeReference(record, numbers && first == RefNumber::Present,
+                                              numbers && second == RefNumber::Present, *m_store));
     item->Parent = sub;
-    sub->Items->TryAdd(std::move(item));
+    // Checked for a repeated name when the load ends (see IndexItems).
+    sub->Items->AppendUnindexed(std::move(item));
 }

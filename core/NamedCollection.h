@@ -2,6 +2,7 @@
 
 #include "core/KeyedCollection.h"
 
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -13,6 +14,11 @@
 // keys do. It is made for a catalogue's items, a million of them: each costs a pointer, its key's hash and a slot
 // of the table, and keeps no key of its own, where a KeyedCollection node holds a key and links. Elements are
 // appended; a removal moves the later ones up (items are not removed while the program runs).
+//
+// A loader appends to many collections in turn (a catalogue sorted by item name fills each sub-category a record
+// at a time), and probing each one's table at every record would miss the cache every time: it appends unchecked
+// (AppendUnindexed) and has each collection index its new elements at the end (Index), one table at a time. Until
+// then the collection answers nothing else.
 template <typename T> class NamedCollection
 {
     using Elements = std::vector<std::unique_ptr<T>>;
@@ -56,14 +62,19 @@ public:
     const_iterator begin() const { return const_iterator(m_elements.cbegin()); }
     const_iterator end() const { return const_iterator(m_elements.cend()); }
 
-    qsizetype Count() const { return qsizetype(m_elements.size()); }
-    bool IsEmpty() const { return m_elements.empty(); }
+    qsizetype Count() const
+    {
+        assert(indexed());
+        return qsizetype(m_elements.size());
+    }
+    bool IsEmpty() const { return Count() == 0; }
 
     bool Contains(QStringView key) const { return Find(key) != nullptr; }
 
     // The element of that name, or nullptr.
     T *Find(QStringView key) const
     {
+        assert(indexed());
         if (!m_slots)
             return nullptr;
         const std::uint32_t index = m_slots[findSlot(key, hashOf(key))];
@@ -84,9 +95,47 @@ public:
     // Appends unless the name is present; then the value is dropped and nullptr returned.
     T *TryAdd(std::unique_ptr<T> value) { return insert(std::move(value), false); }
 
+    // Appends without looking at the names; Index then drops it if an earlier element has its name.
+    void AppendUnindexed(std::unique_ptr<T> value)
+    {
+        const std::uint32_t hash = hashOf(value->NameView());
+        reserveOneMore();
+        m_hashes.push_back(hash);
+        m_elements.push_back(std::move(value));
+    }
+
+    // Makes the elements appended by AppendUnindexed findable, in their order, except each one whose name an
+    // earlier element has (it is dropped, as TryAdd would drop it).
+    void Index()
+    {
+        const std::size_t count = m_elements.size();
+        if (m_indexed == count)
+            return;
+        if (count > CollectionTable::MaxLoad(slotCount()))
+            rehash(CollectionTable::SlotsFor(count)); // room for all, as none may be dropped
+        std::size_t kept = m_indexed;
+        for (std::size_t e = m_indexed; e < count; ++e) {
+            // The name is read only for an equal hash: the elements of a collection filled in turn with others
+            // lie far apart in memory.
+            const std::uint32_t hash = m_hashes[e];
+            const std::size_t slot = findSlot(hash, [&] { return m_elements[e]->NameView(); });
+            if (m_slots[slot]) {
+                m_elements[e].reset();
+                continue;
+            }
+            m_hashes[kept] = hash;
+            m_elements[kept] = std::move(m_elements[e]);
+            m_slots[slot] = std::uint32_t(++kept);
+        }
+        m_hashes.resize(kept);
+        m_elements.resize(kept);
+        m_indexed = kept;
+    }
+
     // Takes the element of that name out of the collection and hands it to the caller.
     std::unique_ptr<T> Take(QStringView key)
     {
+        assert(indexed());
         const std::uint32_t index = m_slots ? m_slots[findSlot(key, hashOf(key))] : 0;
         if (!index)
             CollectionTable::ThrowInvalidCall();
@@ -95,6 +144,7 @@ public:
         std::unique_ptr<T> value = std::move(m_elements[index - 1]);
         m_elements.erase(m_elements.begin() + (index - 1));
         m_hashes.erase(m_hashes.begin() + (index - 1));
+        m_indexed = m_elements.size();
         fill(std::move(fresh), m_mask);
         return value;
     }
@@ -107,19 +157,26 @@ public:
         m_mask = 0;
         m_hashes.clear();
         Elements().swap(m_elements);
+        m_indexed = 0;
     }
 
 private:
+    bool indexed() const { return m_indexed == m_elements.size(); }
     std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
 
     std::uint32_t hashOf(QStringView key) const { return std::uint32_t(FoldedKey::Hash(key, m_seed)); }
 
-    // The slot holding the name, or the empty slot where it would go. Needs a table.
+    // The slot holding the name, or the empty slot where it would go. Needs a table with an empty slot.
     std::size_t findSlot(QStringView key, std::uint32_t hash) const
+    {
+        return findSlot(hash, [key] { return key; });
+    }
+    // The same, the name given by `key()`, which is called only when an element has the same hash.
+    template <typename Key> std::size_t findSlot(std::uint32_t hash, Key &&key) const
     {
         std::size_t i = hash & m_mask;
         while (const std::uint32_t index = m_slots[i]) {
-            if (m_hashes[index - 1] == hash && FoldedKey::Equal(m_elements[index - 1]->NameView(), key))
+            if (m_hashes[index - 1] == hash && FoldedKey::Equal(m_elements[index - 1]->NameView(), key()))
                 return i;
             i = (i + 1) & m_mask;
         }
@@ -128,10 +185,11 @@ private:
 
     void rehash(std::size_t capacity) { fill(std::make_unique<std::uint32_t[]>(capacity), capacity - 1); }
 
-    // Makes `fresh`, an empty table of mask + 1 slots, the table of the elements.
+    // Makes `fresh`, an empty table of mask + 1 slots, the table of the indexed elements.
     void fill(std::unique_ptr<std::uint32_t[]> fresh, std::size_t mask)
     {
-        for (std::size_t e = 0; e < m_hashes.size(); ++e) {
+        assert(m_indexed <= CollectionTable::MaxLoad(mask + 1));
+        for (std::size_t e = 0; e < m_indexed; ++e) {
             std::size_t i = m_hashes[e] & mask;
             while (fresh[i])
                 i = (i + 1) & mask;
@@ -141,14 +199,24 @@ private:
         m_mask = mask;
     }
 
-    T *insert(std::unique_ptr<T> value, bool mustSucceed)
+    // Room for one more element first, so that a failure leaves the collection as it was.
+    void reserveOneMore()
     {
-        const QStringView key = value->NameView();
-        const std::uint32_t hash = hashOf(key);
         const std::size_t count = m_elements.size();
         // Slots hold an element's index + 1 in 32 bits.
         if (count >= std::numeric_limits<std::uint32_t>::max() - 1)
             throw std::bad_alloc();
+        m_hashes.reserve(count + 1 > m_hashes.capacity() ? std::max<std::size_t>(MemorySizes::Pick(8, 1), 2 * count)
+                                                         : count + 1);
+        m_elements.reserve(m_hashes.capacity());
+    }
+
+    T *insert(std::unique_ptr<T> value, bool mustSucceed)
+    {
+        Index();
+        const QStringView key = value->NameView();
+        const std::uint32_t hash = hashOf(key);
+        const std::size_t count = m_elements.size();
         if (count + 1 > CollectionTable::MaxLoad(slotCount()))
             rehash(CollectionTable::SlotsFor(count + 1));
         const std::size_t slot = findSlot(key, hash);
@@ -157,12 +225,11 @@ private:
                 CollectionTable::ThrowKeyInUse();
             return nullptr;
         }
-        // Room first, so that a failure leaves the collection as it was.
-        m_hashes.reserve(count + 1 > m_hashes.capacity() ? std::max<std::size_t>(MemorySizes::Pick(8, 1), 2 * count) : count + 1);
-        m_elements.reserve(m_hashes.capacity());
+        reserveOneMore();
         m_hashes.push_back(hash);
         m_elements.push_back(std::move(value));
         m_slots[slot] = std::uint32_t(count + 1);
+        m_indexed = count + 1;
         return m_elements.back().get();
     }
 
@@ -170,5 +237,6 @@ private:
     std::vector<std::uint32_t> m_hashes;      // each element's hash, so that growing never hashes a name again
     std::unique_ptr<std::uint32_t[]> m_slots; // open-addressed: an element's index + 1, or 0 for an empty slot
     std::size_t m_mask = 0;
+    std::size_t m_indexed = 0; // the elements before this are in the table; the others wait for Index
     std::size_t m_seed = QHashSeed::globalSeed();
 };

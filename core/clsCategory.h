@@ -24,4 +24,4 @@ public:
 
 // A category whose name, after leading and trailing spaces, begins with the six letters of "gadget" in any
 // letter case is costed in gadget points.
-bool IsGadgetCategory(const QString &name);
+bool IsGadgetCategory(QStringView name);

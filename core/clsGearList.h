@@ -11,6 +11,8 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 inline const QString ErrorTitle = QStringLiteral("Quellvane Gear Chooser [v1.01]");
 inline const QString GearFileName = QStringLiteral("zOrorOviz.csv");
@@ -53,14 +55,22 @@ private:
     bool m_finished = false;
     std::unique_ptr<IMainForm> m_mainForm;
 
-    // Consecutive records usually share their category and sub-category: remember the last ones by their bytes.
-    // The bytes are copied, since a field with doubled quotes lives in a reader buffer that the next record reuses.
+    // A record shares its category and sub-category with records shortly before it: the next ones in a catalogue
+    // kept in order, or those in turn in one sorted by item name. Recent pairs are remembered by their bytes (copied,
+    // since a field with doubled quotes lives in a reader buffer that the next record reuses), each in the slot that
+    // a hash of the bytes picks.
     struct RecordCache
     {
-        std::string categoryText;
-        clsCategory *category = nullptr;
-        bool gadget = false;
-        std::string subCategoryText;
-        clsSubCategory *subCategory = nullptr;
+        struct Pair
+        {
+            std::string categoryText;
+            std::string subCategoryText;
+            clsSubCategory *subCategory = nullptr; // none: the slot is empty
+            CatalogueStore::ItemRun *run = nullptr;
+            bool gadget = false;
+        };
+        std::vector<Pair> pairs;
+        std::unordered_map<const clsSubCategory *, CatalogueStore::ItemRun> runs; // each sub-category's
+        std::u16string scratch;                                                   // a name decoded for a lookup
     } m_cache;
 };

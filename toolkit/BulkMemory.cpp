@@ -1,21 +1,27 @@
 #include "toolkit/BulkMemory.h"
 
-#include "toolkit/MemorySizes.h"
-
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
+#include <limits>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
+// The unit of a mapped block: a huge page, or the system's page in a build with small sizes.
 constexpr std::size_t HugePage = MemorySizes::Pick(std::size_t(2) << 20, MemorySizes::Page);
 // Below this a block is left to the ordinary heap.
 constexpr std::size_t Threshold = MemorySizes::Pick(HugePage / 2, MemorySizes::Page);
+static_assert(HugePage % MemorySizes::Page == 0 && (HugePage & (HugePage - 1)) == 0);
+static_assert(Threshold > 0);
 
+// The mapped size of a block of `bytes`; Allocate refuses sizes for which this would wrap.
 std::size_t RoundedUp(std::size_t bytes)
 {
     return (bytes + HugePage - 1) & ~(HugePage - 1);
@@ -28,6 +34,9 @@ void *BulkMemory::Allocate(std::size_t bytes)
 #if defined(__linux__)
     if (bytes >= Threshold) {
         // Aligned to a huge page, so that every page of the block can be one: map one page more, trim the ends.
+        if (bytes > std::numeric_limits<std::size_t>::max() - 2 * HugePage)
+            throw std::bad_alloc();
+        assert(HugePage % std::size_t(sysconf(_SC_PAGESIZE)) == 0);
         const std::size_t size = RoundedUp(bytes);
         void *mapped = mmap(nullptr, size + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED)
@@ -62,7 +71,9 @@ void BulkMemory::Free(void *block, std::size_t bytes) noexcept
 void BulkMemory::Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept
 {
 #if defined(__linux__)
+    // Only a mapped block, and only its whole pages below `upTo`: the page holding byte upTo stays.
     if (block && bytes >= Threshold) {
+        assert(reinterpret_cast<std::uintptr_t>(block) % HugePage == 0);
         if (const std::size_t whole = std::min(upTo, bytes) & ~(HugePage - 1))
             madvise(block, whole, MADV_DONTNEED);
     }
@@ -71,7 +82,10 @@ void BulkMemory::Discard(void *block, std::size_t bytes, std::size_t upTo) noexc
 #endif
 }
 
-BulkArena::BulkArena(std::size_t chunkBytes) : m_chunkBytes(chunkBytes) {}
+BulkArena::BulkArena(std::size_t chunkBytes) : m_chunkBytes(chunkBytes)
+{
+    assert(chunkBytes >= 64);
+}
 
 BulkArena::~BulkArena()
 {
@@ -90,21 +104,23 @@ void *BulkArena::takeBlock(std::size_t bytes)
 
 void *BulkArena::do_allocate(std::size_t bytes, std::size_t alignment)
 {
+    assert(alignment && (alignment & (alignment - 1)) == 0 && alignment <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
     if (bytes > m_chunkBytes / 4)
         return takeBlock(bytes);
-    auto aligned = [&] {
-        const auto at = reinterpret_cast<std::uintptr_t>(m_next);
-        return reinterpret_cast<std::byte *>((at + alignment - 1) & ~std::uintptr_t(alignment - 1));
-    };
-    if (!m_next || aligned() + bytes > m_end) {
-        // Chunks start small, for a small catalogue, and double up to their full size.
-        std::size_t size = m_lastChunk ? std::min(2 * m_lastChunk, m_chunkBytes) : m_chunkBytes / 64;
-        size = std::max(size, bytes + alignment);
+    // The padding that aligns the next byte of the chunk; none without a chunk (it has no room anyway).
+    const std::size_t padding = (alignment - reinterpret_cast<std::uintptr_t>(m_next) % alignment) % alignment;
+    if (std::size_t(m_end - m_next) < padding + bytes) {
+        // Chunks start small, for a small catalogue, and double up to their full size; each holds the request (a
+        // quarter chunk at most). A fresh chunk is aligned as operator new aligns, so it needs no padding.
+        const std::size_t grown = m_lastChunk ? std::min(2 * m_lastChunk, m_chunkBytes) : m_chunkBytes / 64;
+        const std::size_t size = std::max(grown, bytes);
         m_next = static_cast<std::byte *>(takeBlock(size));
         m_end = m_next + size;
         m_lastChunk = size;
+        return std::exchange(m_next, m_next + bytes);
     }
-    std::byte *p = aligned();
+    std::byte *p = m_next + padding;
     m_next = p + bytes;
+    assert(m_next <= m_end);
     return p;
 }

@@ -15,7 +15,8 @@ namespace BulkMemory {
 void *Allocate(std::size_t bytes);
 void Free(void *block, std::size_t bytes) noexcept;
 
-// Gives back early what whole huge pages the first `upTo` bytes of a block from Allocate hold. The block stays
+// Gives back early what whole pages (huge ones where Allocate maps them) the first `upTo` bytes of a block from
+// Allocate hold. The block stays
 // valid, but those bytes must not be used again: a block read once from front to back (a file's bytes) hands its
 // pages on while it is read, and the memory filled meanwhile reuses them instead of faulting in fresh ones.
 void Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept;
@@ -24,7 +25,9 @@ void Discard(void *block, std::size_t bytes, std::size_t upTo) noexcept;
 
 // Memory handed out in order from large chunks of bulk memory and given back only all at once, when the arena goes:
 // many small allocations for the price of a few. Chunks grow to a fixed size, so that the last one wastes little; a
-// request larger than a quarter chunk gets a block of its own.
+// request larger than a quarter chunk gets a block of its own, and the chunk stays in use. (The standard
+// monotonic_buffer_resource grows its buffers without end, and each one's last huge page, padding included,
+// becomes resident: a tenth more memory for a large catalogue.)
 class BulkArena final : public std::pmr::memory_resource
 {
 public:

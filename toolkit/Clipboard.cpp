@@ -1,6 +1,6 @@
 #include "toolkit/Clipboard.h"
 
-#include "toolkit/TextBlocks.h"
+#include "toolkit/OwnedText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/TextBlocks.h"
+#include "toolkit/OwnedText.h"
 
 #include <QString>
 
@@ -45,7 +45,7 @@ struct ListRows
 {
     int Columns = 0;
     std::vector<ListCell> Cells;
-    // Keeps alive the storage that the cells' texts view (see TextBlocks), as long as the rows or a copy of them
+    // Keeps alive the storage that the cells' texts view (see OwnedText), as long as the rows or a copy of them
     // live. Whatever takes a text out of the rows takes an owned copy (see CellText).
     std::shared_ptr<const void> Texts;
 

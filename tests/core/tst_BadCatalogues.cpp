@@ -282,6 +282,16 @@ private slots:
                                        << true << QString() << 1 << 1
                                        << QStringList{"Weapons", "Pistols", QString(10 << 20, u'a')} << "NameLength"
                                        << QString::number(10 << 20);
+        // Names of 16,384 characters without items, then a long one: the texts after them once overwrote the items.
+        QByteArray longNames = "Weapons,Pistols,Item,1,1,1,QCR,,\r\n";
+        for (char d = '1'; d <= '4'; ++d)
+            longNames +=
+                QByteArray(16383, 'C') + d + ',' + QByteArray(d == '4' ? 19999 : 16383, 'S') + d + ",,1,1,1,QCR,,\r\n";
+        for (int i = 0; i < 20; ++i)
+            longNames += "Weapons,Pistols,Item" + QByteArray::number(i) + ",1,1,1,QCR,,\r\n";
+        QTest::newRow("long names of records without an item")
+            << longNames << true << QString() << 5 << 21 << QStringList{"Weapons", "Pistols", "Item19"} << "Reference"
+            << "QCR";
     }
     void badFile()
     {

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "core/clsGearList.h"
-#include "toolkit/TextBlocks.h"
+#include "toolkit/OwnedText.h"
 
 #include <QApplication>
 #include <QDir>
