@@ -90,7 +90,28 @@ std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const Keyed
     clsItem *item = Match(categories, fields[ItemField], fields[TypeField], fields[ReferenceField]);
     if (!item)
         return std::nullopt;
-    return ChosenLine{item, *quantity, *dollar != 0 && *gp == 0 && *bp == 0};
+    // A line paid in dollars shows no points: read against the item, zero points for an item that costs points
+    // mean dollars, even at a dollar price of 0. An item that costs nothing reads the same either way.
+    const bool noPoints = *gp == 0 && *bp == 0;
+    const bool costsPoints = item->Cost_BP != 0 || item->Cost_GP != 0;
+    return ChosenLine{item, *quantity, noPoints && (*dollar != 0 || costsPoints)};
+}
+
+// Whether the line is the export's separator ("------", every other cell empty) or its totals line ("Totals", then
+// three empty cells). A spreadsheet's copy drops empty cells at the end of a line. A line of an item of either
+// name has its Type, Reference and Qty.
+bool EndsData(const QList<QStringView> &fields)
+{
+    auto empty = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < std::min(to, fields.size()); ++i) {
+            if (!fields[i].isEmpty())
+                return false;
+        }
+        return true;
+    };
+    if (fields[ItemField] == ChosenView::SeparatorText)
+        return empty(1, fields.size());
+    return fields[ItemField] == ChosenView::TotalsText && empty(1, GPField);
 }
 
 } // namespace
@@ -108,7 +129,7 @@ std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const Ke
             continue; // a row of empty cells
         const QList<QStringView> fields = line.split(u'\t');
         const QStringView item = fields[ItemField];
-        if (item == ChosenView::SeparatorText || item == ChosenView::TotalsText)
+        if (EndsData(fields))
             break;
         if (const std::optional<ChosenLine> chosen = ReadLine(fields, categories))
             result.Lines.push_back(*chosen);
@@ -118,7 +139,7 @@ std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const Ke
     return result;
 }
 
-QString ChosenPaste::Message(const Result &result)
+QString ChosenPaste::Message(const Result &result, const std::function<QString(const QString &)> &asShown)
 {
     // A message box breaks its text at LF.
     QString text = QString::number(result.Lines.size()) + QStringLiteral(" rows were added from the clipboard.");
@@ -127,7 +148,7 @@ QString ChosenPaste::Message(const Result &result)
     text += QStringLiteral("\nNot added:");
     const qsizetype shown = std::min<qsizetype>(result.NotAdded.size(), MaxNamesShown);
     for (qsizetype i = 0; i < shown; ++i)
-        text += QLatin1Char('\n') + result.NotAdded[i];
+        text += QLatin1Char('\n') + (asShown ? asShown(result.NotAdded[i]) : result.NotAdded[i]);
     if (result.NotAdded.size() > shown)
         text += QStringLiteral("\nand %1 more.").arg(result.NotAdded.size() - shown);
     return text;

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,10 +30,11 @@ struct Result
 // or the totals line (or the end); lines of empty cells are passed over. A line matches the catalogue item of its
 // Item name in a sub-category of its Type name (names compared as the catalogue compares them); where several
 // categories hold one, the one of the same Reference. Its Qty must be a whole number from 1 to MaxQuantity. It is
-// paid in dollars when its dollar cost is not zero and both point costs are.
+// paid in dollars when both point costs are zero and either its dollar cost or the item's points cost is not.
 std::optional<Result> Parse(QStringView text, const KeyedCollection<clsCategory> &categories);
 
-// "N rows were added from the clipboard.", then, when some were not, "Not added:" and their Items, one a line.
-QString Message(const Result &result);
+// "N rows were added from the clipboard.", then, when some were not, "Not added:" and their Items, one a line, each
+// as `asShown` gives it.
+QString Message(const Result &result, const std::function<QString(const QString &)> &asShown = {});
 
 } // namespace ChosenPaste

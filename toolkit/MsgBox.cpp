@@ -1,6 +1,9 @@
 #include "toolkit/MsgBox.h"
 
+#include "toolkit/ListCell.h"
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 
 namespace {
@@ -22,6 +25,13 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
+}
+
+QString MsgBox::OneLine(const QString &text)
+{
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    // Cut first: laying out a name of a million characters takes seconds.
+    return metrics.elidedText(ShownText(text), Qt::ElideRight, 60 * metrics.averageCharWidth());
 }
 
 void MsgBox::SetInterceptor(std::function<void(const QString &, const QString &, Icon)> interceptor)

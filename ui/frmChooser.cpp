@@ -527,5 +527,5 @@ void frmChooser::EditPaste()
         return; // not an export: the key does nothing
     if (m_history->AddLines(pasted->Lines))
         ChosenListChanged();
-    MsgBox::Show(ChosenPaste::Message(*pasted), windowTitle(), MsgBox::Icon::Information);
+    MsgBox::Show(ChosenPaste::Message(*pasted, MsgBox::OneLine), windowTitle(), MsgBox::Icon::Information);
 }

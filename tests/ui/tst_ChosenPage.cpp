@@ -702,6 +702,39 @@ private slots:
         QCOMPARE(page.Rows(), before);
     }
 
+    // Twenty names the catalogue lacks, each of 200,000 characters: the box names each on one line and fits the
+    // screen.
+    void pasteOfLongUnknownNames()
+    {
+        Page page;
+        QVERIFY(page.OpenWith({}));
+        QString clipboard = QStringLiteral("Item\tType\tReference\tQty\tGP Cost\tBP Cost\t$ Cost\tWeight (lbs.)\r\n");
+        for (int i = 0; i < 20; ++i)
+            clipboard += QString::number(i) + QStringLiteral(" Listening Device Mk").repeated(10000) +
+                         QStringLiteral("\tRecorders\tQCR 1\t1\t0\t1\t0\t1.0\r\n");
+        page.form->activateWindow();
+        QVERIFY(TestSupport::WaitForActive(page.form));
+        QGuiApplication::clipboard()->setText(clipboard);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text().size(), clipboard.size());
+        QSize box;
+        auto seen = TestSupport::OnNextModal([&box](QWidget *modal) {
+            box = modal->frameGeometry().size();
+            static_cast<QMessageBox *>(modal)->accept();
+        });
+        QTest::keyClick(page.form, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(seen->seen);
+        const QStringList lines = seen->text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 22);
+        for (int i = 0; i < 20; ++i) {
+            QVERIFY2(lines[2 + i].startsWith(QString::number(i) + QStringLiteral(" Listening")),
+                     qPrintable(lines[2 + i]));
+            QVERIFY2(lines[2 + i].size() < 100, qPrintable(lines[2 + i]));
+        }
+        const QSize screen = page.form->screen()->availableGeometry().size();
+        QVERIFY2(box.width() <= screen.width() && box.height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
+    }
+
     // Copying
     void copy_data()
     {
