@@ -168,14 +168,19 @@ def main():
     if args.close and result["status"] == "ok":
         message = xevent.ClientMessage(window=window, client_type=protocols,
                                        data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        # Waited for on a pidfd: Popen.wait with a timeout polls with sleeps of up to 50 ms.
+        ended = select.poll()
+        pidfd = os.pidfd_open(proc.pid)
+        ended.register(pidfd, select.POLLIN)
         asked = now_us()
         window.send_event(message, event_mask=X.NoEventMask)
         d.flush()
-        try:
-            proc.wait(timeout=max(1.0, deadline - time.monotonic()))
+        if ended.poll(max(1.0, deadline - time.monotonic()) * 1000):
             result["close"] = now_us() - asked
-        except subprocess.TimeoutExpired:
+            proc.wait()
+        else:
             fail("ignored-close")
+        os.close(pidfd)
     elif result["status"] == "ok":
         try:
             proc.wait(timeout=max(1.0, deadline - time.monotonic()))
