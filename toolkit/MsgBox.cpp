@@ -1,5 +1,6 @@
 #include "toolkit/MsgBox.h"
 
+#include "toolkit/HeldKeys.h"
 #include "toolkit/ListCell.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box.exec();
+    HeldKeys::ExecModal(box);
 }
 
 QString MsgBox::OneLine(const QString &text)

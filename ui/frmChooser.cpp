@@ -10,6 +10,7 @@
 #include "toolkit/CommandButton.h"
 #include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
+#include "toolkit/HeldKeys.h"
 #include "toolkit/MsgBox.h"
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/TabStrip.h"
@@ -67,6 +68,7 @@ frmChooser::frmChooser()
                         QStringLiteral("lblInstruct")))
 {
     setObjectName(QStringLiteral("frmChooser"));
+    HeldKeys::Install(); // a held Enter, Alt+P or Alt+C acts once
     setWindowTitle(MainTitle);
     setFont(DesignFont(font()));
     tabMain->setObjectName(QStringLiteral("tabMain"));

@@ -2,6 +2,7 @@
 
 #include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
+#include "toolkit/HeldKeys.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/Twips.h"
 
@@ -96,7 +97,7 @@ int frmLine::ShowModal()
     optOption1->setChecked(true);
     optOption_Click(ChangeQuantity); // the selection handler runs even though the option may already be set
     optOption1->setFocus();
-    return exec();
+    return HeldKeys::ExecModal(*this);
 }
 
 void frmLine::optOption_Click(std::int16_t action)

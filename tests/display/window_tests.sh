@@ -2,9 +2,10 @@
 # Runs QtTest window tests on a real desktop instead of the offscreen platform, each test program in turn:
 #   wayland: the weston compositor (its X11 backend, which has a seat: keyboard, pointer and clipboard, where
 #            Debian 12's headless backend has none) inside a private Xvfb, with Qt's Wayland plugin;
-#   x11:     the openbox window manager on a private Xvfb, with Qt's xcb plugin.
-# The servers are started here and stopped again.
-# Usage: window_tests.sh <wayland|x11> <Qt's platform plugin folder> <test>...
+#   x11:     the openbox window manager on a private Xvfb, with Qt's xcb plugin;
+#   bare:    a private Xvfb without a window manager (a kiosk, a remote session), with Qt's xcb plugin.
+# The servers are started here and stopped again. TARNWICK_TEST_DESKTOP tells the tests which desktop it is.
+# Usage: window_tests.sh <wayland|x11|bare> <Qt's platform plugin folder> <test>...
 # Exit 77 (skip) when a tool is missing, except under CI, where the set-up must have installed it.
 set -euo pipefail
 
@@ -23,6 +24,10 @@ wayland)
 x11)
     need openbox
     need xprop
+    need xdotool
+    ;;
+bare)
+    need xdotool
     ;;
 *)
     echo "unknown mode $mode" >&2
@@ -80,6 +85,9 @@ if [ "$mode" = wayland ]; then
     wait_for "$work/tarnwick-test" "$work/weston.log" weston
     export WAYLAND_DISPLAY=tarnwick-test QT_QPA_PLATFORM=wayland
     unset DISPLAY
+elif [ "$mode" = bare ]; then
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
 else
     openbox --sm-disable --config-file /dev/null >"$work/openbox.log" 2>&1 &
     pids+=($!)
@@ -92,6 +100,7 @@ else
     unset WAYLAND_DISPLAY
 fi
 
+export TARNWICK_TEST_DESKTOP=$mode
 status=0
 for test in "$@"; do
     echo "== $(basename "$test") on $mode"

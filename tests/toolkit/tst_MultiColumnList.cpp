@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "toolkit/DropDownList.h"
+#include "toolkit/HeldKeys.h"
 #include "toolkit/MultiColumnList.h"
 
 #include <QAbstractItemModelTester>
@@ -57,7 +58,11 @@ class tst_MultiColumnList : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        HeldKeys::Install(); // as the windows install it
+    }
     void cleanup()
     {
         const QStringList left = TestSupport::CloseTopLevelWindows();
@@ -323,23 +328,24 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("held"); // 0: a press; 1: a repeat flagged; 2: unflagged, its release at its time
         QTest::addColumn<int>("dblClicks");
 
-        QTest::newRow("return on a selected row") << 3 << 1 << int(Qt::Key_Return) << false << 1;
-        QTest::newRow("keypad enter on a selected row") << 3 << 0 << int(Qt::Key_Enter) << false << 1;
-        QTest::newRow("return without a selection") << 3 << -1 << int(Qt::Key_Return) << false << 0;
-        QTest::newRow("return on an empty list") << 0 << -1 << int(Qt::Key_Return) << false << 0;
-        // A held key repeats its press; one press is one action.
-        QTest::newRow("repeat of a held return") << 3 << 1 << int(Qt::Key_Return) << true << 0;
-        QTest::newRow("repeat of a held keypad enter") << 3 << 1 << int(Qt::Key_Enter) << true << 0;
+        QTest::newRow("return on a selected row") << 3 << 1 << int(Qt::Key_Return) << 0 << 1;
+        QTest::newRow("keypad enter on a selected row") << 3 << 0 << int(Qt::Key_Enter) << 0 << 1;
+        QTest::newRow("return without a selection") << 3 << -1 << int(Qt::Key_Return) << 0 << 0;
+        QTest::newRow("return on an empty list") << 0 << -1 << int(Qt::Key_Return) << 0 << 0;
+        // A held key repeats its press; one press is one action. X11 under load sends some repeats unflagged.
+        QTest::newRow("repeat of a held return") << 3 << 1 << int(Qt::Key_Return) << 1 << 0;
+        QTest::newRow("repeat of a held keypad enter") << 3 << 1 << int(Qt::Key_Enter) << 1 << 0;
+        QTest::newRow("unflagged repeat of a held return") << 3 << 1 << int(Qt::Key_Return) << 2 << 0;
     }
     void enterKey()
     {
         QFETCH(int, count);
         QFETCH(int, selected);
         QFETCH(int, key);
-        QFETCH(bool, held);
+        QFETCH(int, held);
         QFETCH(int, dblClicks);
 
         TestedList t(2);
@@ -349,8 +355,12 @@ private slots:
         QCOMPARE(t.list.ListIndex(), selected);
         QSignalSpy dblClick(&t.list, &MultiColumnList::DblClick);
         if (held) {
-            QKeyEvent repeat(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier,
-                             QString(), true);
+            const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+            QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), held == 1);
+            release.setTimestamp(4242);
+            QApplication::sendEvent(&t.list, &release);
+            QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), held == 1);
+            repeat.setTimestamp(4242);
             QApplication::sendEvent(&t.list, &repeat);
         } else {
             QTest::keyClick(&t.list, Qt::Key(key));

@@ -1,0 +1,181 @@
+#include "TestSupport.h"
+#include "toolkit/MultiColumnList.h"
+#include "toolkit/TabStrip.h"
+#include "ui/frmChooser.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+// Keys as a keyboard gives them: sent to the X server (XTest, through xdotool), which repeats a held key and hands
+// the keyboard to a window as it would a user's. Runs on an X11 desktop, with a window manager or without
+// (tests/display/window_tests.sh); skips elsewhere.
+namespace {
+
+QString Xdo(const QStringList &arguments)
+{
+    QProcess xdo;
+    xdo.start(QStringLiteral("xdotool"), arguments);
+    xdo.waitForFinished();
+    return QString::fromLatin1(xdo.readAllStandardOutput()).trimmed();
+}
+
+QWidget *OpenModal()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal->isVisible() ? modal : nullptr;
+}
+
+// Runs each step at its time (ms from now) and waits for the last: a dialog that a key opens runs its own loop
+// inside whatever wait is running then, so the steps run from timers rather than from the test's code.
+bool RunSteps(const std::vector<std::pair<int, std::function<void()>>> &steps)
+{
+    bool done = false;
+    for (const auto &[at, step] : steps)
+        QTimer::singleShot(at, qApp, step);
+    QTimer::singleShot(steps.back().first + 1, qApp, [&done] { done = true; });
+    return QTest::qWaitFor([&done] { return done; }, steps.back().first + 20000);
+}
+
+} // namespace
+
+class tst_RealInput : public QObject
+{
+    Q_OBJECT
+
+    // The sample catalogue with `lines` purchases, on the page given, its list holding the keyboard.
+    static bool Open(std::unique_ptr<TestSupport::Chooser> &c, int page, int lines)
+    {
+        c = TestSupport::OpenChooser(TestSupport::SampleCsv());
+        if (!c->loaded || !TestSupport::WaitForActive(c->form))
+            return false;
+        clsItem &pistol = c->app->Categories()
+                              ->Item(QStringLiteral("Weapons"))
+                              .SubCategories->Item(QStringLiteral("Pistols"))
+                              .Items->Item(QStringLiteral("Service Pistol"));
+        for (int i = 0; i < lines; ++i)
+            c->app->AddChosenItem(&pistol, 1, false);
+        c->form->RefreshChosenList();
+        c->form->findChild<TabStrip *>(QStringLiteral("tabMain"))->setSelectedIndex(page);
+        auto *list = c->form->findChild<MultiColumnList *>(page == 0 ? "lstGear" : "lstChosen");
+        list->setListIndex(0);
+        list->setFocus();
+        return QTest::qWaitFor([list] { return QApplication::focusWidget() == list; });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("keys go through the X server");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool is missing");
+    }
+
+    // A key held for 1.5 s, with a spinning process on every core (under load X11 sends some repeats unflagged),
+    // acts once; a dialog or a box it opens is still open once the key is up.
+    void heldKey_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("dialogFirst"); // the Row Change dialog is opened by a press first
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("open");
+
+        QTest::newRow("Enter on a gear row") << 0 << false << "Return" << 1 << false;
+        QTest::newRow("keypad Enter on a gear row") << 0 << false << "KP_Enter" << 1 << false;
+        QTest::newRow("Alt+P") << 0 << false << "alt+p" << 1 << false;
+        QTest::newRow("Enter on a chosen line") << 1 << false << "Return" << 1 << true;
+        QTest::newRow("Alt+C") << 1 << false << "alt+c" << 1 << true;
+        QTest::newRow("Enter in the Row Change dialog") << 1 << true << "Return" << 1 << false;
+    }
+    void heldKey()
+    {
+        QFETCH(int, page);
+        QFETCH(bool, dialogFirst);
+        QFETCH(QString, key);
+        QFETCH(int, lines);
+        QFETCH(bool, open);
+
+        std::unique_ptr<TestSupport::Chooser> c;
+        QVERIFY(Open(c, page, page)); // on the chosen-gear page, one line to act on
+        bool openAtEnd = false;
+        const int hold = dialogFirst ? 600 : 0;
+        QVERIFY(RunSteps({{0,
+                           [&] {
+                               if (dialogFirst)
+                                   Xdo({QStringLiteral("key"), QStringLiteral("Return")});
+                           }},
+                          {hold,
+                           [&] {
+                               for (int i = 0; i < QThread::idealThreadCount(); ++i)
+                                   QProcess::startDetached(QStringLiteral("timeout"),
+                                                           {QStringLiteral("1.6"), QStringLiteral("sh"),
+                                                            QStringLiteral("-c"),
+                                                            QStringLiteral("while :; do :; done")});
+                               Xdo({QStringLiteral("keydown"), key});
+                           }},
+                          {hold + 1500,
+                           [&] {
+                               Xdo({QStringLiteral("keyup"), key});
+                           }},
+                          {hold + 1800, [&] {
+                               openAtEnd = OpenModal() != nullptr;
+                               if (QWidget *modal = OpenModal())
+                                   modal->close();
+                           }}}));
+        QCOMPARE(c->app->ChosenGear()->Count(), lines);
+        QCOMPARE(openAtEnd, open);
+    }
+
+    // Once a dialog or a box closes, the keyboard is back in the main window: a real Ctrl+Z undoes a purchase.
+    void keyboardAfterDialog_data()
+    {
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("close");
+        QTest::newRow("Row Change dialog, Escape") << "Return"
+                                                   << "Escape";
+        QTest::newRow("Row Change dialog, Enter") << "Return"
+                                                  << "Return";
+        QTest::newRow("message box, Enter") << "alt+c"
+                                            << "Return";
+    }
+    void keyboardAfterDialog()
+    {
+        QFETCH(QString, open);
+        QFETCH(QString, close);
+
+        std::unique_ptr<TestSupport::Chooser> c;
+        QVERIFY(Open(c, 0, 0));
+        Xdo({QStringLiteral("key"), QStringLiteral("Return")}); // a purchase, to undo
+        QTRY_COMPARE(c->app->ChosenGear()->Count(), 1);
+        c->form->findChild<TabStrip *>(QStringLiteral("tabMain"))->setSelectedIndex(1);
+        auto *chosen = c->form->findChild<MultiColumnList *>(QStringLiteral("lstChosen"));
+        chosen->setListIndex(0);
+        chosen->setFocus();
+        bool active = false;
+        QVERIFY(RunSteps({{0,
+                           [&] {
+                               Xdo({QStringLiteral("key"), open});
+                           }},
+                          {800, [&] {
+                               active = OpenModal() && QApplication::activeWindow() == OpenModal();
+                               Xdo({QStringLiteral("key"), close});
+                           }}}));
+        QVERIFY(active);
+        QTRY_VERIFY(!OpenModal());
+        QTRY_COMPARE(Xdo({QStringLiteral("getwindowfocus")}), QString::number(c->form->winId()));
+        Xdo({QStringLiteral("key"), QStringLiteral("ctrl+z")});
+        QTRY_COMPARE(c->app->ChosenGear()->Count(), 0);
+    }
+};
+
+QTEST_MAIN(tst_RealInput)
+#include "tst_RealInput.moc"
