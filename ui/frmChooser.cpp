@@ -276,9 +276,23 @@ bool frmChooser::event(QEvent *event)
     // ShowToParent comes after the platform window is shown: a Wayland client draws its own frame, which exists
     // only from then on, where the show event comes too early.
     if (event->type() == QEvent::ShowToParent && m_pendingOuterSize.isValid()) {
+        m_frame = frameGeometry().size() - geometry().size();
         setMinimumOuterSize();
         setOuterSizeTwips(m_pendingOuterSize.width(), m_pendingOuterSize.height());
         m_pendingOuterSize = QSize();
+    }
+    // An X11 window manager puts its frame around the window a moment after it is shown, and tells it with the
+    // first move; a frame may change later too (another theme). The outer size stays what it was, and so does the
+    // smallest one.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (frame != m_frame) {
+            const QSize outer = size() + m_frame;
+            m_frame = frame;
+            setMinimumOuterSize();
+            resize(outer - frame);
+        }
     }
     return handled;
 }

@@ -107,5 +107,7 @@ private:
     QEventLoop *m_modalLoop = nullptr;
     // The outer size asked for before the window had a frame; applied again once it is shown.
     QSize m_pendingOuterSize;
+    // The frame around the window when its outer size was last kept (see event()).
+    QSize m_frame{0, 0};
     bool m_inResize = false;
 };
