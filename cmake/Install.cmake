@@ -45,9 +45,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz packaging/copyr
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwick)
 
 # The archive: one folder, tarnwick-<version>/, holding the program and its catalogue, which a player may edit
-# there. Only the archive installs this component (see cmake/CPackPerGenerator.cmake).
+# there, with a short README and the copyright. Only the archive installs this component (see cmake/CPackPerGenerator.cmake).
 install(TARGETS Tarnwick RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
-install(FILES data/zOrorOviz.csv DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES data/zOrorOviz.csv packaging/copyright DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES packaging/README.archive DESTINATION . RENAME README COMPONENT portable EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/CPackPerGenerator.cmake)

@@ -38,8 +38,9 @@ cat "$work/lintian.log"
 
 dpkg-deb -f "${debs[0]}" Depends | grep -qw fonts-liberation2 || fail "the package does not depend on fonts-liberation2"
 
-expected=$(printf '%s\n' "tarnwick-$version/Tarnwick" "tarnwick-$version/zOrorOviz.csv")
-listed=$(tar -tzf "${archives[0]}" | grep -vx "tarnwick-$version/" | sort)
+expected=$(printf '%s\n' "tarnwick-$version/README" "tarnwick-$version/Tarnwick" "tarnwick-$version/copyright" \
+    "tarnwick-$version/zOrorOviz.csv")
+listed=$(tar -tzf "${archives[0]}" | grep -vx "tarnwick-$version/" | LC_ALL=C sort)
 [ "$listed" = "$expected" ] || fail "the archive holds"$'\n'"$listed"
 tar -xzf "${archives[0]}" -C "$work"
 [ -x "$work/tarnwick-$version/Tarnwick" ] || fail "the archive's program is not executable"
