@@ -1,0 +1,299 @@
+#include "core/GearSearch.h"
+
+#include <algorithm>
+#include <bit>
+#include <queue>
+#include <string>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// A name or a reference as the index keeps it: its units, and whether every one is ASCII, so that a word is looked
+// for a block of units at a time.
+struct Text
+{
+    const char16_t *units = nullptr;
+    std::uint32_t size = 0;
+    bool ascii = true;
+};
+
+bool IsAscii(const char16_t *units, std::size_t size)
+{
+    char16_t any = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        any |= units[i];
+    return any < 0x80;
+}
+
+// One word of a search, folded as names compare.
+struct Word
+{
+    std::u32string folded;
+    // When every folded code point is ASCII: the units, and for each the bit that lowers a letter (a unit of the text
+    // matches when, with that bit set, it equals the word's unit).
+    bool ascii = false;
+    std::u16string units;
+    std::u16string caseBits;
+};
+
+std::vector<Word> Words(QStringView text)
+{
+    std::vector<Word> words;
+    for (QStringView part : text.tokenize(u' ', Qt::SkipEmptyParts)) {
+        Word word;
+        FoldedKey::Fold(part, word.folded);
+        word.ascii = std::all_of(word.folded.begin(), word.folded.end(), [](char32_t c) { return c < 0x80; });
+        for (std::size_t i = 0; word.ascii && i < word.folded.size(); ++i) {
+            const char32_t c = word.folded[i];
+            word.units.push_back(char16_t(c));
+            word.caseBits.push_back(c >= U'a' && c <= U'z' ? 0x20 : 0);
+        }
+        words.push_back(std::move(word));
+    }
+    // The longest first: it rules out most items at once.
+    std::stable_sort(words.begin(), words.end(),
+                     [](const Word &a, const Word &b) { return a.folded.size() > b.folded.size(); });
+    return words;
+}
+
+// Whether the ASCII word is part of the ASCII text s[0, n).
+bool ContainsAscii(const char16_t *s, std::size_t n, const Word &word)
+{
+    const std::size_t m = word.units.size();
+    if (m > n)
+        return false;
+    const char16_t *p = word.units.data();
+    const char16_t *bits = word.caseBits.data();
+    auto matchesAt = [&](std::size_t at) {
+        for (std::size_t k = 0; k < m; ++k) {
+            if (char16_t(s[at + k] | bits[k]) != p[k])
+                return false;
+        }
+        return true;
+    };
+#if defined(__SSE2__)
+    // Eight starting places at a time, each checked whole where the word's first and last units match there. The
+    // last block overlaps the one before it instead of reading past the text.
+    if (n - m >= 7) {
+        const __m128i first = _mm_set1_epi16(short(p[0]));
+        const __m128i firstBits = _mm_set1_epi16(short(bits[0]));
+        const __m128i last = _mm_set1_epi16(short(p[m - 1]));
+        const __m128i lastBits = _mm_set1_epi16(short(bits[m - 1]));
+        const std::size_t lastBlock = n - m - 7;
+        for (std::size_t i = 0;; i = std::min(i + 8, lastBlock)) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i + m - 1));
+            const __m128i hits = _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(a, firstBits), first),
+                                               _mm_cmpeq_epi16(_mm_or_si128(b, lastBits), last));
+            // Two bits for each unit.
+            for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask;) {
+                const int bit = std::countr_zero(mask);
+                if (matchesAt(i + std::size_t(bit) / 2))
+                    return true;
+                mask &= ~(3u << bit);
+            }
+            if (i == lastBlock)
+                return false;
+        }
+    }
+#endif
+    for (std::size_t at = 0; at + m <= n; ++at) {
+        if (matchesAt(at))
+            return true;
+    }
+    return false;
+}
+
+bool Contains(const Text &text, const Word &word, std::u32string &scratch)
+{
+    // Folding keeps ASCII within ASCII, so a word folded to other letters is in no ASCII text.
+    if (text.ascii)
+        return word.ascii && ContainsAscii(text.units, text.size, word);
+    FoldedKey::Fold(QStringView(text.units, qsizetype(text.size)), scratch);
+    return std::u32string_view(scratch).find(word.folded) != std::u32string_view::npos;
+}
+
+// Numbers each reference text by where it lies: the loader keeps one text for a reference that recurs, and a
+// search then checks it once for all its items.
+class ReferenceNumbers
+{
+public:
+    std::uint32_t Number(QStringView text, std::vector<Text> &texts)
+    {
+        if ((texts.size() + 1) * 4 > m_slots.size() * 3)
+            grow();
+        for (std::size_t i = slotOf(text.utf16());; i = (i + 1) & (m_slots.size() - 1)) {
+            Slot &slot = m_slots[i];
+            if (!slot.number) {
+                const auto size = std::uint32_t(text.size());
+                texts.push_back({text.utf16(), size, IsAscii(text.utf16(), size)});
+                slot = {text.utf16(), size, std::uint32_t(texts.size())};
+                return slot.number - 1;
+            }
+            if (slot.units == text.utf16() && slot.size == std::uint32_t(text.size()))
+                return slot.number - 1;
+        }
+    }
+
+private:
+    struct Slot
+    {
+        const char16_t *units = nullptr;
+        std::uint32_t size = 0;
+        std::uint32_t number = 0; // the text's number + 1; 0 for an empty slot
+    };
+
+    std::size_t slotOf(const char16_t *units) const
+    {
+        return std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(units)) * 0x9E3779B97F4A7C15ULL) >> 32) &
+               (m_slots.size() - 1);
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot &slot : old) {
+            if (!slot.number)
+                continue;
+            std::size_t i = slotOf(slot.units);
+            while (m_slots[i].number)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots = std::vector<Slot>(1024);
+};
+
+} // namespace
+
+struct GearSearch::Index
+{
+    struct Entry
+    {
+        const char16_t *name;
+        std::uint32_t nameSize;
+        std::uint32_t reference; // its number in `references`
+        std::uint32_t rank;      // its place in catalogue order
+        bool asciiName;
+    };
+    // Each sub-category, in catalogue order, with the rank of its first item.
+    struct Group
+    {
+        const clsSubCategory *subCategory;
+        int category;
+        int index;
+        std::uint32_t first;
+    };
+
+    std::vector<Entry> entries; // in the order of the names' texts in memory
+    std::vector<Text> references;
+    std::vector<Group> groups;
+};
+
+GearSearch::GearSearch(const KeyedCollection<clsCategory> &categories) : m_index(std::make_unique<Index>())
+{
+    Index &index = *m_index;
+    std::size_t items = 0;
+    for (const clsCategory *category : categories) {
+        for (const clsSubCategory *sub : *category->SubCategories)
+            items += std::size_t(sub->Items->Count());
+    }
+    index.entries.reserve(items);
+    ReferenceNumbers numbers;
+    std::uint32_t rank = 0;
+    int c = 0;
+    for (const clsCategory *category : categories) {
+        int s = 0;
+        for (const clsSubCategory *sub : *category->SubCategories) {
+            index.groups.push_back({sub, c, s++, rank});
+            for (const clsItem *item : *sub->Items) {
+                const QStringView name = item->NameView();
+                index.entries.push_back({name.utf16(), std::uint32_t(name.size()),
+                                         numbers.Number(item->ReferenceView(), index.references), rank++, false});
+            }
+        }
+        ++c;
+    }
+    std::sort(index.entries.begin(), index.entries.end(),
+              [](const Index::Entry &a, const Index::Entry &b) { return std::less<>()(a.name, b.name); });
+    for (Index::Entry &entry : index.entries)
+        entry.asciiName = IsAscii(entry.name, entry.nameSize);
+}
+
+GearSearch::~GearSearch() = default;
+
+std::optional<GearSearch::Result> GearSearch::Find(QStringView text, std::size_t limit,
+                                                   const std::function<bool()> &stop) const
+{
+    Result result;
+    const std::vector<Word> words = Words(text);
+    if (words.empty())
+        return result;
+    result.Words = true;
+    const Index &index = *m_index;
+    std::u32string scratch;
+
+    // Which references hold each word.
+    std::vector<std::vector<std::uint8_t>> inReference(words.size());
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        inReference[w].reserve(index.references.size());
+        for (const Text &reference : index.references)
+            inReference[w].push_back(Contains(reference, words[w], scratch));
+    }
+
+    // The ranks of the first items found in catalogue order, the last of them on top.
+    std::priority_queue<std::uint32_t> first;
+    constexpr std::size_t Slice = 8192; // entries between two questions to `stop`
+    const std::size_t count = index.entries.size();
+    for (std::size_t from = 0; from < count; from += Slice) {
+        if (stop && stop())
+            return std::nullopt;
+        for (std::size_t e = from, to = std::min(from + Slice, count); e < to; ++e) {
+            const Index::Entry &entry = index.entries[e];
+            const Text name{entry.name, entry.nameSize, entry.asciiName};
+            bool found = true;
+            for (std::size_t w = 0; found && w < words.size(); ++w)
+                found = inReference[w][entry.reference] || Contains(name, words[w], scratch);
+            if (!found)
+                continue;
+            ++result.Count;
+            if (first.size() < limit) {
+                first.push(entry.rank);
+            } else if (limit && entry.rank < first.top()) {
+                first.pop();
+                first.push(entry.rank);
+            }
+        }
+    }
+
+    result.Listed.resize(first.size());
+    for (auto it = result.Listed.rbegin(); it != result.Listed.rend(); ++it, first.pop()) {
+        const std::uint32_t rank = first.top();
+        const auto group =
+            std::prev(std::upper_bound(index.groups.begin(), index.groups.end(), rank,
+                                       [](std::uint32_t r, const Index::Group &g) { return r < g.first; }));
+        const int row = int(rank - group->first);
+        *it = {group->subCategory->Items->At(row), group->subCategory, group->category, group->index, row};
+    }
+    return result;
+}
+
+QString GearSearch::CountText(const Result &result)
+{
+    if (!result.Words)
+        return {};
+    if (result.Count == 0)
+        return QStringLiteral("No items match");
+    if (result.Count == 1)
+        return QStringLiteral("1 item");
+    QString text = QString::number(result.Count) + QStringLiteral(" items");
+    if (result.Listed.size() < result.Count)
+        text += QStringLiteral("; the first ") + QString::number(result.Listed.size()) + QStringLiteral(" are listed");
+    return text;
+}
