@@ -23,6 +23,7 @@ wayland)
 x11)
     need openbox
     need xprop
+    need xdotool # real key presses through the X server (XTest)
     ;;
 *)
     echo "unknown mode $mode" >&2
