@@ -1,7 +1,10 @@
 #include "core/GearSearch.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 #include <bit>
+#include <iterator>
 #include <queue>
 #include <string>
 #include <string_view>
@@ -38,6 +41,9 @@ struct Word
     bool ascii = false;
     std::u16string units;
     std::u16string caseBits;
+#if defined(__SSE2__)
+    __m128i first, firstBits, last, lastBits; // the first and last unit and bit, in every lane
+#endif
 };
 
 std::vector<Word> Words(QStringView text)
@@ -52,6 +58,14 @@ std::vector<Word> Words(QStringView text)
             word.units.push_back(char16_t(c));
             word.caseBits.push_back(c >= U'a' && c <= U'z' ? 0x20 : 0);
         }
+#if defined(__SSE2__)
+        if (word.ascii) {
+            word.first = _mm_set1_epi16(short(word.units.front()));
+            word.firstBits = _mm_set1_epi16(short(word.caseBits.front()));
+            word.last = _mm_set1_epi16(short(word.units.back()));
+            word.lastBits = _mm_set1_epi16(short(word.caseBits.back()));
+        }
+#endif
         words.push_back(std::move(word));
     }
     // The longest first: it rules out most items at once.
@@ -79,16 +93,14 @@ bool ContainsAscii(const char16_t *s, std::size_t n, const Word &word)
     // Eight starting places at a time, each checked whole where the word's first and last units match there. The
     // last block overlaps the one before it instead of reading past the text.
     if (n - m >= 7) {
-        const __m128i first = _mm_set1_epi16(short(p[0]));
-        const __m128i firstBits = _mm_set1_epi16(short(bits[0]));
-        const __m128i last = _mm_set1_epi16(short(p[m - 1]));
-        const __m128i lastBits = _mm_set1_epi16(short(bits[m - 1]));
         const std::size_t lastBlock = n - m - 7;
         for (std::size_t i = 0;; i = std::min(i + 8, lastBlock)) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i + m - 1));
-            const __m128i hits = _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(a, firstBits), first),
-                                               _mm_cmpeq_epi16(_mm_or_si128(b, lastBits), last));
+            __m128i hits = _mm_cmpeq_epi16(_mm_or_si128(a, word.firstBits), word.first);
+            if (m > 1) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i + m - 1));
+                hits = _mm_and_si128(hits, _mm_cmpeq_epi16(_mm_or_si128(b, word.lastBits), word.last));
+            }
             // Two bits for each unit.
             for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask;) {
                 const int bit = std::countr_zero(mask);
@@ -117,70 +129,71 @@ bool Contains(const Text &text, const Word &word, std::u32string &scratch)
     return std::u32string_view(scratch).find(word.folded) != std::u32string_view::npos;
 }
 
-// Numbers each reference text by where it lies: the loader keeps one text for a reference that recurs, and a
-// search then checks it once for all its items.
+// Numbers the reference texts, each text once: a search checks a reference once for all the items that have it.
+// The loader shares the text of a reference that recurs, though not always, so a text is looked up by where it lies
+// first, and only then by its units.
 class ReferenceNumbers
 {
 public:
     std::uint32_t Number(QStringView text, std::vector<Text> &texts)
     {
-        if ((texts.size() + 1) * 4 > m_slots.size() * 3)
-            grow();
-        for (std::size_t i = slotOf(text.utf16());; i = (i + 1) & (m_slots.size() - 1)) {
-            Slot &slot = m_slots[i];
-            if (!slot.number) {
-                const auto size = std::uint32_t(text.size());
-                texts.push_back({text.utf16(), size, IsAscii(text.utf16(), size)});
-                slot = {text.utf16(), size, std::uint32_t(texts.size())};
-                return slot.number - 1;
-            }
-            if (slot.units == text.utf16() && slot.size == std::uint32_t(text.size()))
-                return slot.number - 1;
-        }
+        Seen &seen = m_seen[(std::uintptr_t(text.utf16()) >> 1) % m_seen.size()];
+        if (seen.units != text.utf16() || seen.size != std::size_t(text.size()))
+            seen = {text.utf16(), std::size_t(text.size()), byUnits(text, texts)};
+        return seen.number;
     }
 
 private:
-    struct Slot
+    std::uint32_t byUnits(QStringView text, std::vector<Text> &texts)
     {
-        const char16_t *units = nullptr;
-        std::uint32_t size = 0;
-        std::uint32_t number = 0; // the text's number + 1; 0 for an empty slot
-    };
-
-    std::size_t slotOf(const char16_t *units) const
-    {
-        return std::size_t((std::uint64_t(reinterpret_cast<std::uintptr_t>(units)) * 0x9E3779B97F4A7C15ULL) >> 32) &
-               (m_slots.size() - 1);
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        for (const Slot &slot : old) {
-            if (!slot.number)
-                continue;
-            std::size_t i = slotOf(slot.units);
-            while (m_slots[i].number)
-                i = (i + 1) & (m_slots.size() - 1);
-            m_slots[i] = slot;
+        if ((texts.size() + 1) * 4 > m_slots.size() * 3)
+            grow(texts);
+        for (std::size_t i = qHash(text) & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            if (!m_slots[i]) {
+                const auto size = std::uint32_t(text.size());
+                texts.push_back({text.utf16(), size, IsAscii(text.utf16(), size)});
+                m_slots[i] = std::uint32_t(texts.size());
+                return m_slots[i] - 1;
+            }
+            const Text &known = texts[m_slots[i] - 1];
+            if (QStringView(known.units, qsizetype(known.size)) == text)
+                return m_slots[i] - 1;
         }
     }
 
-    std::vector<Slot> m_slots = std::vector<Slot>(1024);
+    void grow(const std::vector<Text> &texts)
+    {
+        std::vector<std::uint32_t> fresh(m_slots.size() * 2);
+        for (std::uint32_t n = 0; n < texts.size(); ++n) {
+            std::size_t i = qHash(QStringView(texts[n].units, qsizetype(texts[n].size))) & (fresh.size() - 1);
+            while (fresh[i])
+                i = (i + 1) & (fresh.size() - 1);
+            fresh[i] = n + 1;
+        }
+        m_slots.swap(fresh);
+    }
+
+    struct Seen
+    {
+        const char16_t *units = nullptr;
+        std::size_t size = 0;
+        std::uint32_t number = 0;
+    };
+    std::vector<Seen> m_seen = std::vector<Seen>(4096);                    // by where a text lies
+    std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(1024); // a text's number + 1; 0 when empty
 };
 
 } // namespace
 
 struct GearSearch::Index
 {
+    // An item's name and reference, small: a search reads one for every item.
     struct Entry
     {
         const char16_t *name;
         std::uint32_t nameSize;
-        std::uint32_t reference; // its number in `references`
-        std::uint32_t rank;      // its place in catalogue order
-        bool asciiName;
+        std::uint32_t reference : 31; // its number in `references`
+        std::uint32_t asciiName : 1;
     };
     // Each sub-category, in catalogue order, with the rank of its first item.
     struct Group
@@ -191,7 +204,8 @@ struct GearSearch::Index
         std::uint32_t first;
     };
 
-    std::vector<Entry> entries; // in the order of the names' texts in memory
+    std::vector<Entry> entries;       // in the order of the names' texts in memory
+    std::vector<std::uint32_t> ranks; // each entry's place in catalogue order
     std::vector<Text> references;
     std::vector<Group> groups;
 };
@@ -204,7 +218,14 @@ GearSearch::GearSearch(const KeyedCollection<clsCategory> &categories) : m_index
         for (const clsSubCategory *sub : *category->SubCategories)
             items += std::size_t(sub->Items->Count());
     }
-    index.entries.reserve(items);
+    // Made in catalogue order, then put in memory order, each with its rank.
+    struct Ranked
+    {
+        Index::Entry entry;
+        std::uint32_t rank;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(items);
     ReferenceNumbers numbers;
     std::uint32_t rank = 0;
     int c = 0;
@@ -214,16 +235,22 @@ GearSearch::GearSearch(const KeyedCollection<clsCategory> &categories) : m_index
             index.groups.push_back({sub, c, s++, rank});
             for (const clsItem *item : *sub->Items) {
                 const QStringView name = item->NameView();
-                index.entries.push_back({name.utf16(), std::uint32_t(name.size()),
-                                         numbers.Number(item->ReferenceView(), index.references), rank++, false});
+                const std::uint32_t reference = numbers.Number(item->ReferenceView(), index.references);
+                ranked.push_back({{name.utf16(), std::uint32_t(name.size()), reference, false}, rank++});
             }
         }
         ++c;
     }
-    std::sort(index.entries.begin(), index.entries.end(),
-              [](const Index::Entry &a, const Index::Entry &b) { return std::less<>()(a.name, b.name); });
-    for (Index::Entry &entry : index.entries)
-        entry.asciiName = IsAscii(entry.name, entry.nameSize);
+    std::sort(ranked.begin(), ranked.end(),
+              [](const Ranked &a, const Ranked &b) { return std::less<>()(a.entry.name, b.entry.name); });
+    index.entries.reserve(ranked.size());
+    index.ranks.reserve(ranked.size());
+    // The names are read once, in memory order, to see which are ASCII.
+    for (Ranked &r : ranked) {
+        r.entry.asciiName = IsAscii(r.entry.name, r.entry.nameSize);
+        index.entries.push_back(r.entry);
+        index.ranks.push_back(r.rank);
+    }
 }
 
 GearSearch::~GearSearch() = default;
@@ -239,12 +266,14 @@ std::optional<GearSearch::Result> GearSearch::Find(QStringView text, std::size_t
     const Index &index = *m_index;
     std::u32string scratch;
 
-    // Which references hold each word.
+    // Which references hold each word; most words are in none, and the items' references need no look then.
     std::vector<std::vector<std::uint8_t>> inReference(words.size());
     for (std::size_t w = 0; w < words.size(); ++w) {
-        inReference[w].reserve(index.references.size());
+        bool any = false;
         for (const Text &reference : index.references)
-            inReference[w].push_back(Contains(reference, words[w], scratch));
+            any = (inReference[w].emplace_back(Contains(reference, words[w], scratch)) != 0) || any;
+        if (!any)
+            inReference[w].clear();
     }
 
     // The ranks of the first items found in catalogue order, the last of them on top.
@@ -256,18 +285,20 @@ std::optional<GearSearch::Result> GearSearch::Find(QStringView text, std::size_t
             return std::nullopt;
         for (std::size_t e = from, to = std::min(from + Slice, count); e < to; ++e) {
             const Index::Entry &entry = index.entries[e];
-            const Text name{entry.name, entry.nameSize, entry.asciiName};
+            const Text name{entry.name, entry.nameSize, bool(entry.asciiName)};
             bool found = true;
             for (std::size_t w = 0; found && w < words.size(); ++w)
-                found = inReference[w][entry.reference] || Contains(name, words[w], scratch);
+                found =
+                    (!inReference[w].empty() && inReference[w][entry.reference]) || Contains(name, words[w], scratch);
             if (!found)
                 continue;
             ++result.Count;
+            const std::uint32_t rank = index.ranks[e];
             if (first.size() < limit) {
-                first.push(entry.rank);
-            } else if (limit && entry.rank < first.top()) {
+                first.push(rank);
+            } else if (limit && rank < first.top()) {
                 first.pop();
-                first.push(entry.rank);
+                first.push(rank);
             }
         }
     }
