@@ -2,12 +2,15 @@
 
 #include <QHashFunctions>
 
+#include "toolkit/MemorySizes.h"
+
 #include <algorithm>
 #include <bit>
+#include <future>
 #include <iterator>
-#include <queue>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -204,6 +207,17 @@ struct GearSearch::Index
         std::uint32_t first;
     };
 
+    // What a part of a search found: how many items, and the ranks of the first of them (a heap, the last on top).
+    struct Part
+    {
+        std::size_t count = 0;
+        std::vector<std::uint32_t> first;
+        bool stopped = false;
+    };
+    Part scan(std::size_t from, std::size_t to, const std::vector<Word> &words,
+              const std::vector<std::vector<std::uint8_t>> &inReference, std::size_t limit,
+              const std::function<bool()> &stop) const;
+
     std::vector<Entry> entries;       // in the order of the names' texts in memory
     std::vector<std::uint32_t> ranks; // each entry's place in catalogue order
     std::vector<Text> references;
@@ -276,15 +290,59 @@ std::optional<GearSearch::Result> GearSearch::Find(QStringView text, std::size_t
             inReference[w].clear();
     }
 
-    // The ranks of the first items found in catalogue order, the last of them on top.
-    std::priority_queue<std::uint32_t> first;
-    constexpr std::size_t Slice = 8192; // entries between two questions to `stop`
+    // A large catalogue is searched in two halves at once, the second on a thread of its own: twice the share of
+    // the processors and of the memory's bandwidth.
     const std::size_t count = index.entries.size();
-    for (std::size_t from = 0; from < count; from += Slice) {
-        if (stop && stop())
-            return std::nullopt;
-        for (std::size_t e = from, to = std::min(from + Slice, count); e < to; ++e) {
-            const Index::Entry &entry = index.entries[e];
+    std::size_t half = count >= MemorySizes::Pick(std::size_t(1) << 16, 8) ? count / 2 : count;
+    std::future<Index::Part> second;
+    if (half < count) {
+        try {
+            second = std::async(std::launch::async,
+                                [&] { return index.scan(half, count, words, inReference, limit, stop); });
+        } catch (const std::system_error &) {
+            half = count;
+        }
+    }
+    Index::Part part = index.scan(0, half, words, inReference, limit, stop);
+    if (second.valid()) {
+        Index::Part other = second.get();
+        part.count += other.count;
+        part.stopped = part.stopped || other.stopped;
+        part.first.insert(part.first.end(), other.first.begin(), other.first.end());
+    }
+    if (part.stopped)
+        return std::nullopt;
+    result.Count = part.count;
+    std::vector<std::uint32_t> &first = part.first;
+    std::sort(first.begin(), first.end());
+    first.resize(std::min(first.size(), limit));
+
+    result.Listed.reserve(first.size());
+    for (const std::uint32_t rank : first) {
+        const auto group =
+            std::prev(std::upper_bound(index.groups.begin(), index.groups.end(), rank,
+                                       [](std::uint32_t r, const Index::Group &g) { return r < g.first; }));
+        const int row = int(rank - group->first);
+        result.Listed.push_back(
+            {group->subCategory->Items->At(row), group->subCategory, group->category, group->index, row});
+    }
+    return result;
+}
+
+GearSearch::Index::Part GearSearch::Index::scan(std::size_t from, std::size_t to, const std::vector<Word> &words,
+                                                const std::vector<std::vector<std::uint8_t>> &inReference,
+                                                std::size_t limit, const std::function<bool()> &stop) const
+{
+    Part part;
+    std::u32string scratch;
+    constexpr std::size_t Slice = 8192; // entries between two questions to `stop`
+    for (std::size_t slice = from; slice < to; slice += Slice) {
+        if (stop && stop()) {
+            part.stopped = true;
+            return part;
+        }
+        for (std::size_t e = slice, end = std::min(slice + Slice, to); e < end; ++e) {
+            const Entry &entry = entries[e];
             const Text name{entry.name, entry.nameSize, bool(entry.asciiName)};
             bool found = true;
             for (std::size_t w = 0; found && w < words.size(); ++w)
@@ -292,27 +350,19 @@ std::optional<GearSearch::Result> GearSearch::Find(QStringView text, std::size_t
                     (!inReference[w].empty() && inReference[w][entry.reference]) || Contains(name, words[w], scratch);
             if (!found)
                 continue;
-            ++result.Count;
-            const std::uint32_t rank = index.ranks[e];
-            if (first.size() < limit) {
-                first.push(rank);
-            } else if (limit && rank < first.top()) {
-                first.pop();
-                first.push(rank);
+            ++part.count;
+            const std::uint32_t rank = ranks[e];
+            if (part.first.size() < limit) {
+                part.first.push_back(rank);
+                std::push_heap(part.first.begin(), part.first.end());
+            } else if (limit && rank < part.first.front()) {
+                std::pop_heap(part.first.begin(), part.first.end());
+                part.first.back() = rank;
+                std::push_heap(part.first.begin(), part.first.end());
             }
         }
     }
-
-    result.Listed.resize(first.size());
-    for (auto it = result.Listed.rbegin(); it != result.Listed.rend(); ++it, first.pop()) {
-        const std::uint32_t rank = first.top();
-        const auto group =
-            std::prev(std::upper_bound(index.groups.begin(), index.groups.end(), rank,
-                                       [](std::uint32_t r, const Index::Group &g) { return r < g.first; }));
-        const int row = int(rank - group->first);
-        *it = {group->subCategory->Items->At(row), group->subCategory, group->category, group->index, row};
-    }
-    return result;
+    return part;
 }
 
 QString GearSearch::CountText(const Result &result)
