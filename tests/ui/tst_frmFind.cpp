@@ -43,8 +43,7 @@ bool Find(const Chooser &c, const std::function<void(QWidget *)> &act)
     auto seen = TestSupport::OnNextModal([&act](QWidget *d) {
         if (TestSupport::WaitForActive(d))
             act(d);
-        else
-            d->close();
+        d->close(); // after a failed check too
     });
     QWidget *focus = QApplication::focusWidget();
     QTest::keyClick(focus ? focus : c.form, Qt::Key_F, Qt::ControlModifier);
@@ -67,7 +66,7 @@ private slots:
     void goTo_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("keys");  // "wait" waits for the results
+        QTest::addColumn<QStringList>("keys");  // "wait" waits for the count to change
         QTest::addColumn<QStringList>("shown"); // category, sub-category and item; none: nothing changes
 
         const QStringList cufflinks = {"Gadgets", "Escape Gadgets", "Exploding Cufflinks"};
@@ -80,7 +79,8 @@ private slots:
             << "rope" << QStringList{"wait", "Tab", "Return"} << QStringList{"Gadgets", "Escape Gadgets", "Rope Belt"};
         QTest::newRow("Escape") << "cuff" << QStringList{"wait", "Escape"} << QStringList{};
         QTest::newRow("Close") << "cuff" << QStringList{"wait", "Tab", "Tab", "Tab", "Space"} << QStringList{};
-        QTest::newRow("Enter with nothing found") << "zzz" << QStringList{"Return", "wait", "Escape"} << QStringList{};
+        QTest::newRow("Enter before nothing is found")
+            << "cuff" << QStringList{"wait", "Z", "Return", "wait", "Escape"} << QStringList{};
     }
 
     void goTo()
@@ -96,12 +96,14 @@ private slots:
         QStringList focusAtEnter;
         QVERIFY(Find(*c, [&](QWidget *d) {
             auto *count = Child<QLabel>(d, "lblCount");
+            QString counted = count->text();
             QTest::keyClicks(Child<QLineEdit>(d, "txtFind"), text);
             for (const QString &key : keys) {
                 if (key == QLatin1String("wait")) {
-                    QVERIFY(QTest::qWaitFor([&] { return !count->text().isEmpty(); }));
+                    QVERIFY(QTest::qWaitFor([&] { return count->text() != counted; }));
                     continue;
                 }
+                counted = count->text();
                 if (key == QLatin1String("Return"))
                     focusAtEnter << QApplication::focusWidget()->objectName();
                 const QKeySequence sequence(key);
