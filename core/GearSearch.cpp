@@ -1,8 +1,8 @@
 #include "core/GearSearch.h"
 
-#include <QHashFunctions>
-
 #include "toolkit/MemorySizes.h"
+
+#include <QHashFunctions>
 
 #include <algorithm>
 #include <bit>
@@ -141,9 +141,9 @@ public:
     std::uint32_t Number(QStringView text, std::vector<Text> &texts)
     {
         Seen &seen = m_seen[(std::uintptr_t(text.utf16()) >> 1) % m_seen.size()];
-        if (seen.units != text.utf16() || seen.size != std::size_t(text.size()))
-            seen = {text.utf16(), std::size_t(text.size()), byUnits(text, texts)};
-        return seen.number;
+        if (!seen.number || seen.units != text.utf16() || seen.size != std::size_t(text.size()))
+            seen = {text.utf16(), std::size_t(text.size()), byUnits(text, texts) + 1};
+        return seen.number - 1;
     }
 
 private:
@@ -180,7 +180,7 @@ private:
     {
         const char16_t *units = nullptr;
         std::size_t size = 0;
-        std::uint32_t number = 0;
+        std::uint32_t number = 0; // the text's number + 1; 0 when empty (an empty text may lie nowhere)
     };
     std::vector<Seen> m_seen = std::vector<Seen>(4096);                    // by where a text lies
     std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(1024); // a text's number + 1; 0 when empty

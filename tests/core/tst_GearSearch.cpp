@@ -13,21 +13,23 @@ QString Widget(int i)
     return QStringLiteral("Widget %1").arg(i, 3, 10, QLatin1Char('0'));
 }
 
-// Records out of catalogue order, accented names, a reference shared by two categories, 600 widgets and a name
-// longer than a list shows, its last word past the part shown.
+// Records out of catalogue order, an item without a reference, accented names, a reference shared by two
+// categories, 600 widgets and a name longer than a list shows, its last word past the part shown.
 QByteArray Catalogue()
 {
     QByteArray csv = TestSupport::Csv({
         "Category,Sub Category,Item,Cost,Weight,Cost $,Source,Ref 1,Ref 2",
-        "Weapons,Rifles,Sniper Rifle,5,8,1200,QCR,121,122",
+        "Disguise,Wigs,Grey Wig,1,0.2,40,,,",
+        "Weapons,Rifles,Hunting Rifle,5,7.5,900,FM,12,",
         "Gadgets,Pens,Café Pen,1,0.1,0,GAL,9,",
         "Weapons,Pistols,Service Pistol,3,2.1,320,QCR,88,",
         "Gadgets,Pens,ÉCLAIR Signal Pen,2,0.1,0,GAL,10,",
         "Weapons,Pistols,Compact Pistol,2,1.2,280,QCR,121,",
+        "Weapons,Rifles,Sniper Rifle,5,8,1200,QCR,121,122",
         "Weapons,Pistols,Dart Pistol,2,1,150,BLK,12,",
     });
     for (int i = 0; i < 600; ++i)
-        csv += QStringLiteral("Crate %1,Boxes,%2,1,1,1,FM,1,\r\n").arg(QChar(u'A' + i % 3)).arg(Widget(i)).toUtf8();
+        csv += QStringLiteral("Crate %1,Boxes,%2,1,1,1,WS,1,\r\n").arg(QChar(u'A' + i % 3)).arg(Widget(i)).toUtf8();
     csv += "Surveillance,Recorders," + QByteArray("Listening Device ").repeated(300) + "Zephyrtail,3,1,250,QCR,45,\r\n";
     return csv;
 }
@@ -63,6 +65,7 @@ private slots:
             << "121 qcr" << QStringList{"Sniper Rifle", "Compact Pistol"} << "2 items";
         QTest::newRow("one word in the name, one in the reference")
             << "qcr pistol" << QStringList{"Service Pistol", "Compact Pistol"} << "2 items";
+        QTest::newRow("reference, none for an item without one") << "fm" << QStringList{"Hunting Rifle"} << "1 item";
         QTest::newRow("word across name and reference") << "pistolqcr" << QStringList{} << "No items match";
         QTest::newRow("no match") << "zq" << QStringList{} << "No items match";
         QTest::newRow("empty text") << "" << QStringList{} << "";
