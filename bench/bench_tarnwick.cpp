@@ -1,9 +1,11 @@
 // The in-process figures: loading, the gear list's sub-category switch (and a QTreeWidget doing the same),
-// an edit of the chosen list, and the clipboard export. Catalogues come from the folder given as
+// an edit of the chosen list, the clipboard export, and the floor of a search by name (with the search itself).
+// Catalogues come from the folder given as
 // --data=<folder>, with one sub-folder per catalogue (see scripts/bench).
 #include "chosen/ChosenGearOps.h"
 #include "chosen/ChosenView.h"
 #include "core/GearRows.h"
+#include "core/GearSearch.h"
 #include "core/clsGearList.h"
 #include "toolkit/AppPath.h"
 #include "toolkit/Clipboard.h"
@@ -27,6 +29,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -293,6 +296,80 @@ void BM_Export(benchmark::State &state)
     state.counters["count"] = double(size);
 }
 
+// Finding by name
+
+// The floor of a search: every name read once in the order of its text in memory (found beforehand, untimed), in a
+// plain loop that folds each unit as names compare and looks for a letter that none holds.
+void BM_FindFloor(benchmark::State &state, const char *folder)
+{
+    clsGearList gearList;
+    if (!gearList.LoadGearFile(Folder(folder))) {
+        state.SkipWithError("the catalogue did not load");
+        return;
+    }
+    std::vector<QStringView> names;
+    for (const clsCategory *category : *gearList.Categories())
+        for (const clsSubCategory *sub : *category->SubCategories)
+            for (const clsItem *item : *sub->Items)
+                names.push_back(item->NameView());
+    std::sort(names.begin(), names.end(),
+              [](QStringView a, QStringView b) { return std::less<>()(a.utf16(), b.utf16()); });
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        found = 0;
+        for (const QStringView name : names) {
+            for (const QChar unit : name) {
+                char32_t c = unit.unicode();
+                c = c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 32 : c) : QChar::toCaseFolded(c);
+                if (c == U'x') {
+                    ++found;
+                    break;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(found);
+        state.SetIterationTime(Seconds(start));
+    }
+    state.counters["count"] = double(names.size() - found);
+}
+
+// The search itself, in process: a text that finds nothing and one that finds every item.
+void BM_Find(benchmark::State &state, const char *folder, const char *text)
+{
+    clsGearList gearList;
+    if (!gearList.LoadGearFile(Folder(folder))) {
+        state.SkipWithError("the catalogue did not load");
+        return;
+    }
+    const GearSearch search(*gearList.Categories());
+    std::size_t count = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        count = search.Find(QString::fromLatin1(text), 500)->Count;
+        state.SetIterationTime(Seconds(start));
+    }
+    state.counters["count"] = double(count);
+}
+
+// Building the search's index, as the first Find Gear dialog does.
+void BM_FindIndex(benchmark::State &state, const char *folder)
+{
+    clsGearList gearList;
+    if (!gearList.LoadGearFile(Folder(folder))) {
+        state.SkipWithError("the catalogue did not load");
+        return;
+    }
+    std::size_t items = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const GearSearch search(*gearList.Categories());
+        state.SetIterationTime(Seconds(start));
+        items = search.Find(u"mk", 0)->Count;
+    }
+    state.counters["count"] = double(items);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -334,6 +411,21 @@ int main(int argc, char *argv[])
         ->Iterations(30)
         ->Repetitions(9);
     benchmark::RegisterBenchmark("export", BM_Export)->Arg(10000)->UseManualTime()->Iterations(20)->Repetitions(5);
+    for (const char *folder : {"1m", "1mi"}) {
+        benchmark::RegisterBenchmark((std::string("find_floor/") + folder).c_str(), BM_FindFloor, folder)
+            ->UseManualTime()
+            ->Iterations(5)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark((std::string("find_index/") + folder).c_str(), BM_FindIndex, folder)
+            ->UseManualTime()
+            ->Iterations(3)
+            ->Repetitions(3);
+        for (const char *text : {"x", "k"})
+            benchmark::RegisterBenchmark((std::string("find/") + folder + "/" + text).c_str(), BM_Find, folder, text)
+                ->UseManualTime()
+                ->Iterations(5)
+                ->Repetitions(5);
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -149,6 +149,13 @@ bool FoldedKey::Equal(QStringView a, QStringView b) noexcept
     return x.AtEnd() && y.AtEnd();
 }
 
+void FoldedKey::Fold(QStringView key, std::u32string &out)
+{
+    out.clear();
+    for (FoldedCodePoints it(key); !it.AtEnd();)
+        out.push_back(it.Next());
+}
+
 void CollectionTable::ThrowInvalidCall()
 {
     throw clsError(clsError::InvalidCall, QStringLiteral("Invalid procedure call or argument"));

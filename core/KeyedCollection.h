@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,8 @@
 namespace FoldedKey {
 size_t Hash(QStringView key, size_t seed = 0) noexcept;
 bool Equal(QStringView a, QStringView b) noexcept;
+// The text's code points as the comparison folds them, written over `out`.
+void Fold(QStringView key, std::u32string &out);
 } // namespace FoldedKey
 
 // What the keyed collections share: the size of their open-addressed tables and their failures.
@@ -323,7 +326,8 @@ private:
             return n;
         }
         if (m_blockNext == m_blockEnd) {
-            const std::size_t size = std::clamp<std::size_t>(std::size_t(m_count), MemorySizes::Pick(8, 1), MemorySizes::Pick(256, 4));
+            const std::size_t size =
+                std::clamp<std::size_t>(std::size_t(m_count), MemorySizes::Pick(8, 1), MemorySizes::Pick(256, 4));
             if (m_blocks.size() == m_blocks.capacity())
                 m_blocks.reserve(2 * m_blocks.size() + 4); // so that recording the block below cannot fail
             Node *block = std::allocator<Node>().allocate(size);

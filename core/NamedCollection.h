@@ -71,6 +71,13 @@ public:
 
     bool Contains(QStringView key) const { return Find(key) != nullptr; }
 
+    // The element at that position, which must exist.
+    T *At(qsizetype index) const
+    {
+        assert(indexed() && index >= 0 && std::size_t(index) < m_elements.size());
+        return m_elements[std::size_t(index)].get();
+    }
+
     // The element of that name, or nullptr.
     T *Find(QStringView key) const
     {

@@ -33,6 +33,7 @@ public:
     void setReference(QStringView reference) { keep(m_reference, m_referenceSize, ReferenceOwned, reference, true); }
     // The name for a moment (lookups), valid while the item keeps it.
     QStringView NameView() const { return QStringView(m_name, qsizetype(m_nameSize)); }
+    QStringView ReferenceView() const { return QStringView(m_reference, qsizetype(m_referenceSize)); }
 
 private:
     const char16_t *m_name = nullptr;

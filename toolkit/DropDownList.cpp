@@ -83,3 +83,13 @@ void DropDownList::setListIndex(int index)
         return;
     setCurrentIndex(index);
 }
+
+void DropDownList::Pick(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    if (index == currentIndex())
+        emit Click();
+    else
+        setCurrentIndex(index);
+}

@@ -19,6 +19,8 @@ public:
     int ListIndex() const { return currentIndex(); }
     // An index that does not exist is ignored.
     void setListIndex(int index);
+    // Selects the entry as the user's pick does: Click comes even when it is the entry already shown.
+    void Pick(int index);
 
     void showPopup() override;
 

@@ -15,6 +15,7 @@
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/TabStrip.h"
 #include "toolkit/Twips.h"
+#include "ui/frmFind.h"
 #include "ui/frmLine.h"
 
 #include <QCloseEvent>
@@ -512,6 +513,10 @@ void frmChooser::SetupEditKeys()
     paste->setKeys(keys(QKeySequence::Paste, {Qt::CTRL | Qt::Key_V}));
     paste->setAutoRepeat(false); // one paste for one press, like a purchase
     connect(paste, &QShortcut::activated, this, &frmChooser::EditPaste);
+    auto *find = new QShortcut(this);
+    find->setKeys(keys(QKeySequence::Find, {Qt::CTRL | Qt::Key_F}));
+    find->setAutoRepeat(false);
+    connect(find, &QShortcut::activated, this, &frmChooser::EditFind);
 }
 
 void frmChooser::ChosenListChanged()
@@ -544,4 +549,20 @@ void frmChooser::EditPaste()
     if (m_history->AddLines(pasted->Lines))
         ChosenListChanged();
     MsgBox::Show(ChosenPaste::Message(*pasted, MsgBox::OneLine), windowTitle(), MsgBox::Icon::Information);
+}
+
+void frmChooser::EditFind()
+{
+    if (!m_parent)
+        return;
+    if (!m_find)
+        m_find = new frmFind(*m_parent->Categories(), this);
+    const std::optional<GearSearch::Found> found = m_find->ShowModal();
+    if (!found)
+        return;
+    tabMain->setSelectedIndex(0);
+    cboCat->Pick(found->CategoryIndex);
+    cboSubCat->Pick(found->SubCategoryIndex);
+    lstGear->setListIndex(found->Row);
+    lstGear->setFocus();
 }

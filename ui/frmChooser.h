@@ -19,6 +19,7 @@ class ChosenHistory;
 class clsCategory;
 class clsGearList;
 class clsSubCategory;
+class frmFind;
 
 // The main window: three tabs over the gear browser, the chosen-gear list and the help page.
 class frmChooser final : public QWidget, public IMainForm
@@ -71,6 +72,8 @@ private:
     void EditUndo();
     void EditRedo();
     void EditPaste();
+    // Finds an item anywhere in the catalogue and shows it on the gear list as the user's picks would.
+    void EditFind();
     // The chosen list changed without a purchase: the page on show follows at once, another at its tab change.
     void ChosenListChanged();
 
@@ -104,6 +107,7 @@ private:
     std::array<QLabel *, 6> lblChosen{};
     std::array<QLabel *, 6> lblList{};
 
+    frmFind *m_find = nullptr; // made at its first use; it keeps its text and results
     QEventLoop *m_modalLoop = nullptr;
     // The outer size asked for before the window had a frame; applied again once it is shown.
     QSize m_pendingOuterSize;
