@@ -52,8 +52,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd picks a free display number, so that parallel runs do not collide.
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -displayfd picks a free display number, so that parallel runs do not collide. -noreset: by default the server
+# resets when its last client leaves, and a test program starting in that moment cannot connect.
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -101,9 +102,18 @@ else
 fi
 
 export TARNWICK_TEST_DESKTOP=$mode
+# Qt 6.4's Wayland client can destroy a frame callback on the main thread while its frame thread dispatches it,
+# and libwayland-client then aborts on that assertion as a window closes. That is the library's fault, not the
+# test's: such a test program runs once more, and any other failure stands.
+qt_wayland_race="wl_proxy_unref: Assertion \`proxy->refcount > 0' failed"
 status=0
 for test in "$@"; do
     echo "== $(basename "$test") on $mode"
-    "$test" || status=1
+    "$test" 2>&1 | tee "$work/test.log" && continue
+    if [ "$mode" = wayland ] && grep -qF "$qt_wayland_race" "$work/test.log"; then
+        echo "== $(basename "$test") on $mode, again: Qt's Wayland client aborted on its own frame thread's race"
+        "$test" && continue
+    fi
+    status=1
 done
 exit $status

@@ -53,8 +53,9 @@ if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
     exit 77
 fi
 
-# -displayfd picks a free display and reports its number, so parallel runs do not collide.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -displayfd picks a free display and reports its number, so parallel runs do not collide. -noreset: by default
+# the server resets when its last client (xwininfo here) leaves, and the program starting then cannot connect.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
