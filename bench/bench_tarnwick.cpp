@@ -150,6 +150,15 @@ void BM_LoadFloor(benchmark::State &state, const char *folder)
     state.counters["count"] = double(lines);
 }
 
+// Loads the catalogue in the folder, or marks the benchmark failed.
+bool Load(benchmark::State &state, clsGearList &gearList, const char *folder)
+{
+    if (gearList.LoadGearFile(Folder(folder)))
+        return true;
+    state.SkipWithError("the catalogue did not load");
+    return false;
+}
+
 // Selecting a sub-category
 
 // The real path: the sub-category entry selected in cboSubCat, until the gear list's first row is selected.
@@ -182,10 +191,8 @@ void BM_SelectSubCategory(benchmark::State &state)
 void BM_SelectSubCategoryPeer(benchmark::State &state)
 {
     clsGearList gearList;
-    if (!gearList.LoadGearFile(Folder("subcat"))) {
-        state.SkipWithError("the catalogue did not load");
+    if (!Load(state, gearList, "subcat"))
         return;
-    }
     const clsCategory *category = *gearList.Categories()->begin();
     auto texts = [&](int index) {
         auto it = category->SubCategories->begin();
@@ -303,10 +310,8 @@ void BM_Export(benchmark::State &state)
 void BM_FindFloor(benchmark::State &state, const char *folder)
 {
     clsGearList gearList;
-    if (!gearList.LoadGearFile(Folder(folder))) {
-        state.SkipWithError("the catalogue did not load");
+    if (!Load(state, gearList, folder))
         return;
-    }
     std::vector<QStringView> names;
     for (const clsCategory *category : *gearList.Categories())
         for (const clsSubCategory *sub : *category->SubCategories)
@@ -338,10 +343,8 @@ void BM_FindFloor(benchmark::State &state, const char *folder)
 void BM_Find(benchmark::State &state, const char *folder, const char *text)
 {
     clsGearList gearList;
-    if (!gearList.LoadGearFile(Folder(folder))) {
-        state.SkipWithError("the catalogue did not load");
+    if (!Load(state, gearList, folder))
         return;
-    }
     const GearSearch search(*gearList.Categories());
     std::size_t count = 0;
     for (auto _ : state) {
@@ -356,10 +359,8 @@ void BM_Find(benchmark::State &state, const char *folder, const char *text)
 void BM_FindIndex(benchmark::State &state, const char *folder)
 {
     clsGearList gearList;
-    if (!gearList.LoadGearFile(Folder(folder))) {
-        state.SkipWithError("the catalogue did not load");
+    if (!Load(state, gearList, folder))
         return;
-    }
     std::size_t items = 0;
     for (auto _ : state) {
         const auto start = Clock::now();

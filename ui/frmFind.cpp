@@ -112,9 +112,10 @@ void frmFind::SearchDone(std::uint64_t request, const GearSearch::Result &result
     ListRows rows;
     rows.Columns = Columns;
     rows.Cells.reserve(m_found.size() * Columns);
+    // The cells view the catalogue's texts, which the rows keep alive.
+    if (!m_found.empty())
+        rows.Texts = m_found.front().SubCategory->TextsOwner();
     for (const GearSearch::Found &found : m_found) {
-        // The cells view the catalogue's texts, which the rows keep alive.
-        rows.Texts = found.SubCategory->TextsOwner();
         const int r = rows.AddRow();
         rows.At(r, 0) = found.Item->Name();
         rows.At(r, 1) = found.SubCategory->Parent->Name;
