@@ -1,6 +1,7 @@
 #include "core/modGeneral.h"
 
 #include "toolkit/MsgBox.h"
+#include "toolkit/QtPlatform.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -73,8 +74,10 @@ int Main(int argc, char *argv[], clsGearList::FormFactory createMainForm)
 
     // A test may already have made the application; the program itself makes its own.
     std::unique_ptr<QApplication> app;
-    if (!QApplication::instance())
+    if (!QApplication::instance()) {
+        ChooseQtPlatform();
         app = std::make_unique<clsApplication>(qtArgc, qtArgv);
+    }
     try {
         auto gearList = std::make_unique<clsGearList>(createMainForm);
         gearList->ShowMainForm();

@@ -6,12 +6,14 @@
 #include "core/modGeneral.h"
 #include "toolkit/MsgBox.h"
 #include "toolkit/MultiColumnList.h"
+#include "toolkit/QtPlatform.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcessEnvironment>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
@@ -239,6 +241,33 @@ private slots:
         QFETCH(QString, description);
         QFETCH(QString, text);
         QCOMPARE(FatalErrorText(code, description), text);
+    }
+
+    // Qt's platform, chosen before the application exists from the session's variables and the Qt library's version.
+    void qtPlatform_data()
+    {
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<QString>("qtVersion");
+        QTest::addColumn<QByteArray>("platform");
+        const QString wayland = u"WAYLAND_DISPLAY=wayland-0 DISPLAY=:0"_s;
+        QTest::newRow("Wayland with XWayland, Qt 6.4.2") << wayland << u"6.4.2"_s << "xcb;wayland"_ba;
+        QTest::newRow("Wayland session type")
+            << u"XDG_SESSION_TYPE=wayland DISPLAY=:0"_s << u"6.4.2"_s << "xcb;wayland"_ba;
+        QTest::newRow("the user's QT_QPA_PLATFORM") << wayland + u" QT_QPA_PLATFORM=wayland"_s << u"6.4.2"_s << ""_ba;
+        QTest::newRow("no XWayland") << u"WAYLAND_DISPLAY=wayland-0"_s << u"6.4.2"_s << ""_ba;
+        QTest::newRow("X11 session") << u"DISPLAY=:0 XDG_SESSION_TYPE=x11"_s << u"6.4.2"_s << ""_ba;
+        QTest::newRow("fixed Qt 6.8.2") << wayland << u"6.8.2"_s << ""_ba;
+        QTest::newRow("fixed Qt 6.10.0") << wayland << u"6.10.0"_s << ""_ba;
+    }
+    void qtPlatform()
+    {
+        QFETCH(QString, environment);
+        QFETCH(QString, qtVersion);
+        QFETCH(QByteArray, platform);
+        QProcessEnvironment env; // empty: nothing of this process's own
+        for (const QString &variable : environment.split(u' '))
+            env.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        QCOMPARE(QtPlatformFor(env, qtVersion.toLatin1().constData()), platform);
     }
 
     // Releasing
