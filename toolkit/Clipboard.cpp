@@ -8,7 +8,9 @@
 
 void Clipboard::Clear()
 {
-    QGuiApplication::clipboard()->clear();
+    // Empty data, not QClipboard::clear(): the clipboard keeps an owner, so that a clipboard manager (weston's among
+    // them, bridging XWayland) has no moment without one in which to put older text back.
+    QGuiApplication::clipboard()->setMimeData(new QMimeData);
 }
 
 void Clipboard::SetText(const QString &text, const QString &html)

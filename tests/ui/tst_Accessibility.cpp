@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "toolkit/Clipboard.h"
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/TabStrip.h"
 #include "ui/frmChooser.h"
@@ -470,7 +471,7 @@ void tst_Accessibility::copyAccessKey()
     auto c = OpenActiveChooser();
     QVERIFY(BuyTwoByKeyboard(*c));
     QVERIFY(ShowPageByKeyboard(*c, 1));
-    QApplication::clipboard()->clear();
+    Clipboard::Clear();
     auto box = TestSupport::OnNextModal();
     Press(Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(box->seen);
@@ -590,5 +591,5 @@ void tst_Accessibility::rowChangeByKeyboard()
     QCOMPARE(c->form->focusWidget(), list);
 }
 
-QTEST_MAIN(tst_Accessibility)
+TARNWICK_TEST_MAIN(tst_Accessibility)
 #include "tst_Accessibility.moc"
