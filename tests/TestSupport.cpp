@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QtTest>
 
@@ -82,9 +83,18 @@ std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show)
 bool WaitForActive(QWidget *window)
 {
     window->activateWindow();
-    // Not isActiveWindow(): on Wayland it turns true with the compositor's word, before the keyboard arrives.
-    return QTest::qWaitForWindowExposed(window) &&
-           QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+    // Not isActiveWindow(): on Wayland it turns true with the compositor's word, before the keyboard arrives. On X11
+    // Qt may take a window for active before the X server gives it the keys (weston's XWayland gives the keyboard back
+    // a second or two after a dialog closes), and xdotool's keys go where the server's focus is.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const auto hasKeys = [window] {
+        QProcess xdo;
+        xdo.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+        return xdo.waitForFinished() && xdo.readAllStandardOutput().trimmed() == QByteArray::number(window->winId());
+    };
+    return QTest::qWaitForWindowExposed(window) && QTest::qWaitFor([window, x11, &hasKeys] {
+               return QApplication::activeWindow() == window && (!x11 || hasKeys());
+           });
 }
 
 QStringList CloseTopLevelWindows()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clsGearList.h"
+#include "toolkit/QtPlatform.h"
 
 #include <QByteArray>
 #include <QMessageBox>
@@ -9,6 +10,9 @@
 
 #include <functional>
 #include <memory>
+
+// QTEST_MAIN for the window tests: Qt's platform is chosen as the program chooses it.
+#define TARNWICK_TEST_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, ChooseQtPlatform(); QTEST_MAIN_SETUP())
 
 class QWidget;
 class frmChooser;
@@ -55,8 +59,8 @@ struct Chooser
 };
 std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show = true);
 
-// Waits until the window is shown and active. Wayland lets no client activate itself: there the compositor
-// activates a window it has just mapped, and this waits for that.
+// Waits until the window is shown and active (on X11: has the X server's keyboard focus). Wayland lets no client
+// activate itself: there the compositor activates a window it has just mapped, and this waits for that.
 bool WaitForActive(QWidget *window);
 
 // Closes every top-level window and returns the object names of those still visible afterwards.

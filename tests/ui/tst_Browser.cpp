@@ -603,5 +603,5 @@ void tst_Browser::longNameShowsTooltip()
     QCOMPARE(QToolTip::text(), QString::fromLatin1(longName));
 }
 
-QTEST_MAIN(tst_Browser)
+TARNWICK_TEST_MAIN(tst_Browser)
 #include "tst_Browser.moc"

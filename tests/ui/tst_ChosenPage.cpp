@@ -849,5 +849,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ChosenPage)
+TARNWICK_TEST_MAIN(tst_ChosenPage)
 #include "tst_ChosenPage.moc"

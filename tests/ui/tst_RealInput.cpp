@@ -206,5 +206,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_RealInput)
+TARNWICK_TEST_MAIN(tst_RealInput)
 #include "tst_RealInput.moc"

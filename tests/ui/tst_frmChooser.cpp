@@ -581,5 +581,5 @@ void tst_frmChooser::closeFinishes()
     QVERIFY(!c->form->isVisible());
 }
 
-QTEST_MAIN(tst_frmChooser)
+TARNWICK_TEST_MAIN(tst_frmChooser)
 #include "tst_frmChooser.moc"

@@ -171,5 +171,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_frmFind)
+TARNWICK_TEST_MAIN(tst_frmFind)
 #include "tst_frmFind.moc"

@@ -431,5 +431,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_frmLine)
+TARNWICK_TEST_MAIN(tst_frmLine)
 #include "tst_frmLine.moc"
