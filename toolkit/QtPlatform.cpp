@@ -1,6 +1,5 @@
 #include "toolkit/QtPlatform.h"
 
-#include <QProcessEnvironment>
 #include <QVersionNumber>
 
 QByteArray QtPlatformFor(const QProcessEnvironment &environment, const char *qtVersion)

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-
-class QProcessEnvironment;
+#include <QProcessEnvironment>
 
 // The platform Qt is asked for before the application object exists, given the environment and the version of the Qt
 // library at run time: XWayland first on a Wayland session that offers it, while Qt's Wayland client there can abort

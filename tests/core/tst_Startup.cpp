@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QProcessEnvironment>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
