@@ -65,6 +65,7 @@ protected:
             m_asked.invalidate();
             if (!m_shown.isValid())
                 m_shown.start();
+            modal->update(); // painted again as while the user types, so that a frame is always on its way
             if (m_shown.elapsed() >= m_opened % 5 * 10) {
                 m_shown.invalidate();
                 QTest::keyClick(modal, Qt::Key_Escape);
