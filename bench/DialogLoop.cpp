@@ -1,6 +1,7 @@
 // Opens and closes the Row Change dialog and Find Gear in turn, TARNWICK_CLOSINGS times in all (default 2000), in a
 // program that starts as Tarnwick does (the same Main, so the same choice of Qt's platform), then closes the main
-// window. The keys are Qt's own, sent to the window that has the keyboard, so that the same loop runs on any platform.
+// window. The keys are Qt's own, sent to the dialog or the list itself (Find Gear opens through Ctrl+F's shortcut), so
+// that the same loop runs on any platform and does not wait for the keyboard to come back.
 // Prints the closings so far and Qt's platform after every hundred and at the end.
 #include "core/modGeneral.h"
 #include "toolkit/MultiColumnList.h"

@@ -83,10 +83,12 @@ wait_for() {
 }
 
 if [ "$mode" = wayland ]; then
-    # The CPU renderer: no GL is needed. The desktop shell activates each window it maps, as desktops do. weston
-    # names the X display it listens on for XWayland, which it starts when the first X client connects.
-    weston --backend=x11-backend.so --use-pixman --no-config --idle-time=0 --socket=tarnwick-test --width=1500 \
-        --height=1100 --xwayland >"$work/weston.log" 2>&1 &
+    # The CPU renderer: no GL is needed. The desktop shell activates each window it maps, as desktops do, and gives
+    # the keyboard back at once when one closes (not after fading it out). weston names the X display it listens on
+    # for XWayland, which it starts when the first X client connects.
+    printf '[shell]\nclose-animation=none\n' >"$work/weston.ini"
+    weston --backend=x11-backend.so --use-pixman --config="$work/weston.ini" --idle-time=0 --socket=tarnwick-test \
+        --width=1500 --height=1100 --xwayland >"$work/weston.log" 2>&1 &
     pids+=($!)
     wait_for "$work/weston.log" weston test -e "$work/tarnwick-test"
     wait_for "$work/weston.log" XWayland grep -q "xserver listening on display :" "$work/weston.log"
