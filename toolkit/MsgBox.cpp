@@ -2,6 +2,7 @@
 
 #include "toolkit/HeldKeys.h"
 #include "toolkit/ListCell.h"
+#include "toolkit/ModalKeyboard.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -25,7 +26,8 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-    HeldKeys::ExecModal(box);
+    HeldKeys::Install(); // a held Enter closes the box once, not the next box too
+    ModalKeyboard::Exec(box);
 }
 
 QString MsgBox::OneLine(const QString &text)

@@ -4,6 +4,7 @@
 #include "toolkit/CommandButton.h"
 #include "toolkit/DesignFont.h"
 #include "toolkit/HeldKeys.h"
+#include "toolkit/ModalKeyboard.h"
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/Twips.h"
 
@@ -92,7 +93,8 @@ std::optional<GearSearch::Found> frmFind::ShowModal()
     m_goWhenDone = false;
     txtFind->selectAll();
     txtFind->setFocus();
-    HeldKeys::ExecModal(*this);
+    HeldKeys::Install();
+    ModalKeyboard::Exec(*this);
     return m_target;
 }
 
