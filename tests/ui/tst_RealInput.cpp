@@ -189,6 +189,35 @@ private slots:
         QCOMPARE(openAtEnd, open);
     }
 
+    // A click with the pointer below a list's last row changes nothing: the selected row stays, and with it
+    // Purchase.
+    void clickBelowRows_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("gear list") << 0;
+        QTest::newRow("chosen list") << 1;
+    }
+    void clickBelowRows()
+    {
+        QFETCH(int, page);
+        if (!OnX11())
+            QSKIP("the pointer is moved through an X server");
+        std::unique_ptr<TestSupport::Chooser> c;
+        QVERIFY(Open(c, page, 2));
+        auto *list = c->form->findChild<MultiColumnList *>(page == 0 ? "lstGear" : "lstChosen");
+        list->setListIndex(1);
+        c->form->findChild<TabStrip *>(QStringLiteral("tabMain"))->Bar()->setFocus(); // the click takes it back
+        QWidget *viewport = list->viewport();
+        const QRect last = list->visualRect(list->Model()->index(list->ListCount() - 1, 0));
+        const QPoint below = viewport->mapTo(c->form, QPoint(last.center().x(), viewport->height() - 4));
+        QVERIFY(below.y() > viewport->mapTo(c->form, last.bottomLeft()).y());
+        Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(c->form->winId()),
+             QString::number(below.x()), QString::number(below.y()), QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY(list->hasFocus()); // the click arrived
+        QCOMPARE(list->ListIndex(), 1);
+        QVERIFY(c->form->findChild<QWidget *>(QStringLiteral("cmdChoose"))->isEnabled());
+    }
+
     // Once a dialog or a box closes, the keyboard is back in the main window: a real Ctrl+Z undoes a purchase. But
     // where the user gave the keyboard to another program while it was open (a click there, or the focus set
     // without a window manager), and a key sent to its window then closes it, the keyboard stays with that program.
