@@ -141,6 +141,30 @@ private slots:
         QCOMPARE(rows, 2);
     }
 
+    // The program torn down just after a key in Find Gear, with the search of a large catalogue still running:
+    // the window, and the search thread with it, go before the catalogue that the thread reads. AddressSanitizer's
+    // build is where reading the freed catalogue would show.
+    void teardownWhileSearching()
+    {
+        QByteArray csv;
+        for (int i = 0; i < 140000; ++i)
+            csv += QStringLiteral("Category %1,Sub %2,Item %3,1,1,1,QCR,%3,\r\n")
+                       .arg(i % 500)
+                       .arg(i % 7)
+                       .arg(i)
+                       .toLatin1();
+        auto c = TestSupport::OpenChooser(csv);
+        QVERIFY(c->loaded && TestSupport::WaitForActive(c->form));
+        auto seen = TestSupport::OnNextModal([](QWidget *d) {
+            QTest::keyClick(Child<QLineEdit>(d, "txtFind"), Qt::Key_I); // in every item's name
+            d->close();
+        });
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(seen->seen);
+        QTest::qWait(40); // the index is still being built, or the search still running
+        c.reset();
+    }
+
     // Real keys through the X server, as xdotool sends them (XTest): Ctrl+F, a few letters of an item in another
     // category and a key. Enter goes to the item, and Enter again buys it; Alt+G with nothing found does nothing
     // (a key typed after it shows the text as it was).
