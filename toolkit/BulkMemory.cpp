@@ -11,7 +11,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #elif defined(_WIN32)
+#if !defined(NOMINMAX)
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #endif

@@ -336,6 +336,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(int, line);
 #if defined(Q_OS_WIN)
+        Q_UNUSED(line);
         QSKIP("the load runs in a forked child, and /proc/self/mem makes the unreadable file: POSIX and Linux only");
 #else
         QByteArray bytes = Header();
