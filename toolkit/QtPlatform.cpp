@@ -18,7 +18,10 @@ QByteArray QtPlatformFor(const QProcessEnvironment &environment, const char *qtV
 
 void ChooseQtPlatform()
 {
+    // Elsewhere Qt has neither platform, though a Windows build under Wine sees a Linux session's variables too.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     const QByteArray platform = QtPlatformFor(QProcessEnvironment::systemEnvironment(), qVersion());
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
+#endif
 }

@@ -8,5 +8,6 @@
 // as a window closes; otherwise nothing (Qt chooses). A QT_QPA_PLATFORM of the user's own always stands.
 QByteArray QtPlatformFor(const QProcessEnvironment &environment, const char *qtVersion);
 
-// Sets QT_QPA_PLATFORM to that choice for this process; called before the QApplication is made.
+// Sets QT_QPA_PLATFORM to that choice for this process (on Linux and the like; elsewhere it does nothing); called
+// before the QApplication is made.
 void ChooseQtPlatform();
