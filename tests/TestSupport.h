@@ -65,6 +65,11 @@ std::unique_ptr<Chooser> OpenChooser(const QByteArray &csv, bool show = true);
 // activate itself: there the compositor activates a window it has just mapped, and this waits for that.
 bool WaitForActive(QWidget *window);
 
+// Puts the text on the clipboard and waits until it is there. On the Wayland desktop, through XWayland, a long text
+// is given time to reach the compositor's clipboard manager too: weston 10 crashes when the clipboard changes hands
+// while it still copies one, and nothing tells an X client when it is done.
+bool SetClipboardText(const QString &text);
+
 // Closes every top-level window and returns the object names of those still visible afterwards.
 QStringList CloseTopLevelWindows();
 

@@ -714,8 +714,7 @@ private slots:
                          QStringLiteral("\tRecorders\tQCR 1\t1\t0\t1\t0\t1.0\r\n");
         page.form->activateWindow();
         QVERIFY(TestSupport::WaitForActive(page.form));
-        QGuiApplication::clipboard()->setText(clipboard);
-        QTRY_COMPARE(QGuiApplication::clipboard()->text().size(), clipboard.size());
+        QVERIFY(TestSupport::SetClipboardText(clipboard));
         QSize box;
         auto seen = TestSupport::OnNextModal([&box](QWidget *modal) {
             box = modal->frameGeometry().size();
