@@ -14,7 +14,7 @@ for tool in Xvfb wine wineserver winepath xdotool xclip; do
 done
 
 work=$(mktemp -d)
-source "$(dirname "$0")/wine-session.sh"
+source "$(dirname "$0")/../../scripts/wine-session.sh"
 trap 'wine_session_end; rm -rf "$work"' EXIT
 fail() {
     echo "FAIL: $*"
