@@ -324,6 +324,24 @@ private slots:
         QCOMPARE(OwnedText(item->Reference()), reference);
     }
 
+    // A record filed on its own is found at once, as one filed by a load is; a second of one name is not filed.
+    void recordFiledOnItsOwn()
+    {
+        clsGearList list;
+        GearFile::GearRecord record;
+        record.Fields = {"Weapons", "Pistols", "Compact Pistol", "2", "1.5", "300", "QCR", "45", ""};
+        list.AddGearRecord(record);
+        record.Fields[2] = "COMPACT PISTOL";
+        list.AddGearRecord(record);
+        const NamedCollection<clsItem> &items =
+            *list.Categories()->Item(u"weapons").SubCategories->Item(u"pistols").Items;
+        QCOMPARE(items.Count(), 1);
+        const clsItem *item = items.Find(u"compact pistol");
+        QVERIFY(item);
+        QCOMPARE(item->Name(), u"Compact Pistol");
+        QCOMPARE(item->Reference(), u"QCR 45");
+    }
+
     // Records that cannot be read
     void readError_data()
     {
