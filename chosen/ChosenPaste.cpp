@@ -97,11 +97,22 @@ std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const Keyed
     return ChosenLine{item, *quantity, noPoints && (*dollar != 0 || costsPoints)};
 }
 
-// Whether the line is the export's separator ("------", every other cell empty) or its totals line ("Totals", then
-// three empty cells). A spreadsheet's copy drops empty cells at the end of a line. A line of an item of either
-// name has its Type, Reference and Qty.
-bool EndsData(const QList<QStringView> &fields)
+bool EmptyCells(QStringView line)
 {
+    return line.count(u'\t') == line.size();
+}
+
+// Whether the line can be one of the export's tail: its separator ("------", every other cell empty), its totals
+// line ("Totals", then three empty cells) or a line of empty cells. A spreadsheet's copy drops empty cells at the
+// end of a line. None has more cells than the export's eight (a line of an item whose name holds a tab has) or a
+// Qty (a line of an item of either name has one).
+bool TailLine(QStringView line)
+{
+    if (EmptyCells(line))
+        return true;
+    const QList<QStringView> fields = line.split(u'\t');
+    if (fields.size() > ChosenView::Columns)
+        return false;
     auto empty = [&](qsizetype from, qsizetype to) {
         for (qsizetype i = from; i < std::min(to, fields.size()); ++i) {
             if (!fields[i].isEmpty())
@@ -122,19 +133,23 @@ std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const Ke
     qsizetype pos = 0;
     if (NextLine(text, pos) != header)
         return std::nullopt;
+    std::vector<QStringView> lines;
+    while (pos < text.size())
+        lines.push_back(NextLine(text, pos));
+    // The data end where the tail begins: a line that looks like its separator or totals line ends them only with
+    // nothing else after it. An item's name may hold a line end, so that a line of the export is cut in two.
+    std::size_t end = lines.size();
+    while (end > 0 && TailLine(lines[end - 1]))
+        --end;
     Result result;
-    while (pos < text.size()) {
-        const QStringView line = NextLine(text, pos);
-        if (line.count(u'\t') == line.size())
-            continue; // a row of empty cells
-        const QList<QStringView> fields = line.split(u'\t');
-        const QStringView item = fields[ItemField];
-        if (EndsData(fields))
-            break;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (EmptyCells(lines[i]))
+            continue;
+        const QList<QStringView> fields = lines[i].split(u'\t');
         if (const std::optional<ChosenLine> chosen = ReadLine(fields, categories))
             result.Lines.push_back(*chosen);
         else
-            result.NotAdded.append(item.toString());
+            result.NotAdded.append(fields[ItemField].toString());
     }
     return result;
 }
