@@ -54,30 +54,25 @@ std::optional<std::int32_t> ReadQuantity(QStringView field)
 }
 
 // One candidate matches whatever its Reference; among several, only a single one of the same Reference does.
-clsItem *Match(const KeyedCollection<clsCategory> &categories, QStringView name, QStringView type,
-               QStringView reference)
+clsItem *Match(const ItemsByName &items, QStringView name, QStringView type, QStringView reference)
 {
     clsItem *only = nullptr;
     clsItem *sameReference = nullptr;
     int candidates = 0, sameReferences = 0;
-    for (const clsCategory *category : categories) {
-        const clsSubCategory *sub = category->SubCategories ? category->SubCategories->Find(type) : nullptr;
-        clsItem *item = sub && sub->Items ? sub->Items->Find(name) : nullptr;
-        if (!item)
-            continue;
+    items.ForEach(type, name, [&](clsItem *item) {
         ++candidates;
         only = item;
-        if (item->Reference() == reference) {
+        if (item->ReferenceView() == reference) {
             ++sameReferences;
             sameReference = item;
         }
-    }
+    });
     if (candidates == 1)
         return only;
     return sameReferences == 1 ? sameReference : nullptr;
 }
 
-std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const KeyedCollection<clsCategory> &categories)
+std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const ItemsByName &items)
 {
     if (fields.size() < FieldsRead)
         return std::nullopt;
@@ -87,7 +82,7 @@ std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const Keyed
     const std::optional<double> dollar = ReadNumber(fields[DollarField]);
     if (!quantity || !gp || !bp || !dollar)
         return std::nullopt;
-    clsItem *item = Match(categories, fields[ItemField], fields[TypeField], fields[ReferenceField]);
+    clsItem *item = Match(items, fields[ItemField], fields[TypeField], fields[ReferenceField]);
     if (!item)
         return std::nullopt;
     // A line paid in dollars shows no points: read against the item, zero points for an item that costs points
@@ -127,7 +122,7 @@ bool TailLine(QStringView line)
 
 } // namespace
 
-std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const KeyedCollection<clsCategory> &categories)
+std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const GearCatalogue &catalogue)
 {
     const QString header = ChosenView::HeaderLine().chopped(2);
     qsizetype pos = 0;
@@ -142,11 +137,14 @@ std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const Ke
     while (end > 0 && TailLine(lines[end - 1]))
         --end;
     Result result;
+    const ItemsByName *items = nullptr;
     for (std::size_t i = 0; i < end; ++i) {
         if (EmptyCells(lines[i]))
             continue;
+        if (!items)
+            items = &catalogue.Items();
         const QList<QStringView> fields = lines[i].split(u'\t');
-        if (const std::optional<ChosenLine> chosen = ReadLine(fields, categories))
+        if (const std::optional<ChosenLine> chosen = ReadLine(fields, *items))
             result.Lines.push_back(*chosen);
         else
             result.NotAdded.append(fields[ItemField].toString());

@@ -2,8 +2,66 @@
 
 #include "core/KeyedCollection.h"
 #include "core/clsCategory.h"
+#include "toolkit/BulkMemory.h"
+
+#include <QStringView>
+
+#include <cstdint>
+#include <memory>
+#include <memory_resource>
+#include <vector>
+
+// Every item of a catalogue, found by its name and its sub-category's name (compared as the catalogue compares
+// names) whatever its category: finding one costs the same at ten categories or at a hundred thousand. About ten
+// bytes an item: the items grouped by a hash of both names, and where each group begins.
+class ItemsByName
+{
+public:
+    explicit ItemsByName(const KeyedCollection<clsCategory> &categories);
+
+    // Calls found(item) for each item of that name in a sub-category of that name (one at most per sub-category).
+    template <typename Found> void ForEach(QStringView subCategory, QStringView name, Found &&found) const
+    {
+        const std::size_t group = groupOf(itemHash(name), subHash(subCategory));
+        for (std::uint32_t i = m_starts[group]; i < m_starts[group + 1]; ++i) {
+            clsItem *item = m_items[i];
+            if (matches(*item, subCategory, name))
+                found(item);
+        }
+    }
+
+private:
+    static std::uint32_t itemHash(QStringView name);
+    static std::uint32_t subHash(QStringView subCategory);
+    std::size_t groupOf(std::uint32_t itemHash, std::uint32_t subHash) const
+    {
+        const std::uint64_t both = (std::uint64_t(itemHash) << 32) | subHash;
+        return std::size_t((both * 0x9E3779B97F4A7C15ULL) >> m_shift);
+    }
+    static bool matches(const clsItem &item, QStringView subCategory, QStringView name);
+
+    unsigned m_shift = 63;
+    BulkArena m_memory; // the arrays' memory: fresh pages cost much to fault in one by one
+    std::pmr::vector<std::uint32_t> m_starts{&m_memory}; // group g's items are m_items[m_starts[g]] up to
+                                                         // m_items[m_starts[g + 1]]
+    std::pmr::vector<clsItem *> m_items{&m_memory};
+};
 
 // The categories of a loaded catalogue. Only the loader fills one (CatalogueBuilder); the program sees it const.
 class GearCatalogue : public KeyedCollection<clsCategory>
 {
+public:
+    GearCatalogue();
+    ~GearCatalogue();
+
+    // Made at the first call, from the catalogue as it then is (a catalogue does not change once loaded, and a
+    // paste is rare: the load does not pay for it). Not for two threads at once: the window's thread asks.
+    const ItemsByName &Items() const;
+
+private:
+    friend class CatalogueBuilder;
+    // The builder changed the catalogue: the next call makes the index again.
+    void dropItems() noexcept { m_items.reset(); }
+
+    mutable std::unique_ptr<const ItemsByName> m_items;
 };

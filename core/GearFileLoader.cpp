@@ -350,6 +350,7 @@ CatalogueBuilder::~CatalogueBuilder()
     // Unless Finish has done it: what cannot be made findable (no memory for its table) is dropped.
     for (const auto &[sub, run] : m_runs)
         sub->Items->IndexOrDrop();
+    m_catalogue.dropItems();
 }
 
 void CatalogueBuilder::Finish()

@@ -39,6 +39,12 @@ inline std::size_t SlotsFor(std::size_t count)
         capacity *= 2;
     return capacity;
 }
+// The process's seed for the hashes of names, taken once, so that every collection hashes a name alike.
+inline std::size_t Seed()
+{
+    static const std::size_t seed = QHashSeed::globalSeed();
+    return seed;
+}
 [[noreturn]] void ThrowInvalidCall();
 [[noreturn]] void ThrowKeyInUse();
 } // namespace CollectionTable
@@ -89,6 +95,8 @@ public:
         explicit const_iterator(Node *n) : m_node(n) {}
         T *operator*() const { return m_node->value.get(); }
         const QString &key() const { return m_node->key; }
+        // The key's hash, as CollectionTable::Seed gives it.
+        size_t hash() const { return m_node->hash; }
         const_iterator &operator++()
         {
             m_node = m_node->next;
@@ -357,7 +365,7 @@ private:
     std::unique_ptr<Node *[]> m_slots;
     std::size_t m_mask = 0;
     qsizetype m_count = 0;
-    size_t m_seed = QHashSeed::globalSeed();
+    size_t m_seed = CollectionTable::Seed();
     Node *m_head = nullptr;
     Node *m_tail = nullptr;
     std::vector<std::pair<Node *, std::size_t>> m_blocks; // each block and its number of nodes

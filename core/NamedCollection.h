@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,23 @@ public:
     // Appends unless the name is present; then the value is dropped and nullptr returned.
     T *TryAdd(std::unique_ptr<T> value) { return insert(std::move(value), false); }
 
+    // The hash of a name as every collection of the process keeps it, and the ones kept for the elements, in order:
+    // an index over many collections takes them instead of reading every name again.
+    static std::uint32_t HashOf(QStringView key)
+    {
+        return std::uint32_t(FoldedKey::Hash(key, CollectionTable::Seed()));
+    }
+    std::span<const std::uint32_t> Hashes() const
+    {
+        assert(indexed());
+        return m_hashes;
+    }
+    std::span<const std::unique_ptr<T>> Owned() const
+    {
+        assert(indexed());
+        return m_elements;
+    }
+
     // Takes the element of that name out of the collection and hands it to the caller.
     std::unique_ptr<T> Take(QStringView key)
     {
@@ -189,6 +207,7 @@ private:
     bool indexed() const { return m_indexed == m_elements.size(); }
     std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
 
+    // HashOf, with the seed read from here: a load hashes a million names.
     std::uint32_t hashOf(QStringView key) const { return std::uint32_t(FoldedKey::Hash(key, m_seed)); }
 
     // The slot holding the name, or the empty slot where it would go. Needs a table with an empty slot.
@@ -263,5 +282,5 @@ private:
     std::unique_ptr<std::uint32_t[]> m_slots; // open-addressed: an element's index + 1, or 0 for an empty slot
     std::size_t m_mask = 0;
     std::size_t m_indexed = 0; // the elements before this are in the table; the others wait for Index
-    std::size_t m_seed = QHashSeed::globalSeed();
+    std::size_t m_seed = CollectionTable::Seed();
 };
