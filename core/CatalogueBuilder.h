@@ -49,5 +49,6 @@ private:
     };
     std::vector<Pair> m_pairs;
     std::unordered_map<clsSubCategory *, CatalogueStore::ItemRun> m_runs; // each filled sub-category's
-    std::u16string m_scratch;                                             // a name decoded for a lookup
+    std::vector<clsSubCategory *> m_filled; // the same sub-categories, in the order they were first filled here
+    std::u16string m_scratch;               // a name decoded for a lookup
 };

@@ -348,29 +348,19 @@ CatalogueBuilder::CatalogueBuilder(GearCatalogue &catalogue, std::shared_ptr<Cat
 CatalogueBuilder::~CatalogueBuilder()
 {
     // Unless Finish has done it: what cannot be made findable (no memory for its table) is dropped.
-    for (const auto &[sub, run] : m_runs)
+    for (clsSubCategory *sub : m_filled)
         sub->Items->IndexOrDrop();
     m_catalogue.dropItems();
 }
 
 void CatalogueBuilder::Finish()
 {
-    std::vector<clsSubCategory *> filled;
-    filled.reserve(m_runs.size());
-    for (const auto &[sub, run] : m_runs)
-        filled.push_back(sub);
     // The record cache goes first, so that the tables take its memory.
     m_pairs = {};
     decltype(m_runs)().swap(m_runs);
-    for (std::size_t i = 0; i < filled.size(); ++i) {
-        try {
-            filled[i]->Items->Index();
-        } catch (const std::bad_alloc &) {
-            for (; i < filled.size(); ++i)
-                filled[i]->Items->IndexOrDrop();
-            throw;
-        }
-    }
+    for (clsSubCategory *sub : m_filled)
+        sub->Items->Index();
+    m_filled.clear();
 }
 
 void CatalogueBuilder::Add(const GearRecord &record)
@@ -406,7 +396,13 @@ void CatalogueBuilder::Add(const GearRecord &record)
         pair.subCategory = nullptr;
         pair.categoryText = f[0];
         pair.subCategoryText = f[1];
-        pair.run = &m_runs[found];
+        // Room to note a sub-category first filled here, before it can be.
+        if (m_filled.size() == m_filled.capacity())
+            m_filled.reserve(2 * m_filled.size() + 16);
+        const auto [run, first] = m_runs.try_emplace(found);
+        if (first)
+            m_filled.push_back(found);
+        pair.run = &run->second;
         pair.subCategory = found;
     }
     clsSubCategory *sub = pair.subCategory;
