@@ -18,61 +18,72 @@ constexpr std::size_t Ahead = 8;
 
 ItemsByName::ItemsByName(const KeyedCollection<clsCategory> &categories)
 {
-    // The catalogue's sub-categories and their items' tables lie all over memory: each is read once. A
-    // sub-category's hash is the one its collection keeps, and an item's group comes from the hashes its
-    // sub-category keeps, without reading a name.
+    // The catalogue's categories, sub-categories and tables lie all over memory: each is read once, in passes over
+    // compact lists that fetch what lies ahead meanwhile. A sub-category's hash is the one its collection keeps,
+    // and an item's group comes from the hashes its sub-category keeps, without reading a name.
+    BulkArena scratch;
+    std::pmr::vector<const clsCategory *> inCatalogue(&scratch);
+    inCatalogue.reserve(std::size_t(categories.Count()));
+    for (const clsCategory *category : categories)
+        inCatalogue.push_back(category);
+    struct Named
+    {
+        const clsSubCategory *sub;
+        std::uint32_t hash;
+    };
+    std::pmr::vector<Named> named(&scratch);
+    for (std::size_t c = 0; c < inCatalogue.size(); ++c) {
+        if (c + 2 * Ahead < inCatalogue.size())
+            __builtin_prefetch(inCatalogue[c + 2 * Ahead]);
+        if (c + Ahead < inCatalogue.size())
+            __builtin_prefetch(inCatalogue[c + Ahead]->SubCategories.get());
+        const KeyedCollection<clsSubCategory> &inCategory = *inCatalogue[c]->SubCategories;
+        for (auto it = inCategory.begin(); it != inCategory.end(); ++it)
+            named.push_back({*it, std::uint32_t(it.hash())});
+    }
     struct Sub
     {
         const std::uint32_t *hashes;
         const std::unique_ptr<clsItem> *items;
-        std::size_t count;
+        std::uint32_t count;
         std::uint32_t hash;
     };
-    BulkArena scratch;
-    std::size_t subCount = 0;
-    for (const clsCategory *category : categories)
-        subCount += std::size_t(category->SubCategories->Count());
     std::pmr::vector<Sub> subs(&scratch);
-    subs.reserve(subCount);
+    subs.reserve(named.size());
     std::size_t count = 0;
-    for (const clsCategory *category : categories) {
-        const KeyedCollection<clsSubCategory> &inCategory = *category->SubCategories;
-        for (auto it = inCategory.begin(); it != inCategory.end(); ++it) {
-            const NamedCollection<clsItem> &items = *(*it)->Items;
-            subs.push_back(
-                {items.Hashes().data(), items.Owned().data(), items.Hashes().size(), std::uint32_t(it.hash())});
-            count += subs.back().count;
-        }
+    for (std::size_t n = 0; n < named.size(); ++n) {
+        if (n + 2 * Ahead < named.size())
+            __builtin_prefetch(named[n + 2 * Ahead].sub);
+        if (n + Ahead < named.size())
+            __builtin_prefetch(named[n + Ahead].sub->Items.get());
+        const NamedCollection<clsItem> &items = *named[n].sub->Items;
+        subs.push_back(
+            {items.Hashes().data(), items.Owned().data(), std::uint32_t(items.Hashes().size()), named[n].hash});
+        count += items.Hashes().size();
     }
     if (count >= std::numeric_limits<std::uint32_t>::max())
         throw std::bad_alloc();
     const std::size_t groups = std::bit_ceil(std::max<std::size_t>(count / ItemsPerGroup, 2));
     m_shift = unsigned(64 - std::countr_zero(groups));
-    // Each item with its group, in catalogue order, and each group's size.
-    std::pmr::vector<clsItem *> inOrder(count, &scratch);
-    std::pmr::vector<std::uint32_t> itemGroups(count, &scratch);
+    // Each sub-category's items, each with its group: the tables ahead are fetched meanwhile.
+    auto eachItem = [&](auto &&visit) {
+        for (std::size_t s = 0; s < subs.size(); ++s) {
+            if (s + Ahead < subs.size()) {
+                __builtin_prefetch(subs[s + Ahead].hashes);
+                __builtin_prefetch(subs[s + Ahead].items);
+            }
+            const Sub &sub = subs[s];
+            for (std::uint32_t i = 0; i < sub.count; ++i)
+                visit(groupOf(sub.hashes[i], sub.hash), sub.items[i].get());
+        }
+    };
+    // Each group's size, then where it ends; each item is put in front of those placed before it, so that every
+    // group ends up beginning where its entry says.
     m_starts.assign(groups + 1, 0);
-    std::size_t k = 0;
-    for (std::size_t s = 0; s < subs.size(); ++s) {
-        // The tables of sub-categories ahead are fetched meanwhile.
-        if (s + Ahead < subs.size()) {
-            __builtin_prefetch(subs[s + Ahead].hashes);
-            __builtin_prefetch(subs[s + Ahead].items);
-        }
-        const Sub &sub = subs[s];
-        for (std::size_t i = 0; i < sub.count; ++i, ++k) {
-            const std::uint32_t group = std::uint32_t(groupOf(sub.hashes[i], sub.hash));
-            ++m_starts[group];
-            itemGroups[k] = group;
-            inOrder[k] = sub.items[i].get();
-        }
-    }
-    // Where each group ends; each item is put in front of those placed before it, so that every group ends up
-    // beginning where its entry says.
+    eachItem([&](std::size_t group, clsItem *) { ++m_starts[group]; });
     std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
-    m_items.resize(count);
-    for (std::size_t e = 0; e < count; ++e)
-        m_items[--m_starts[itemGroups[e]]] = inOrder[e];
+    m_items = static_cast<clsItem **>(m_memory.allocate(std::max<std::size_t>(count, 1) * sizeof(clsItem *)));
+    eachItem([&](std::size_t group, clsItem *item) { m_items[--m_starts[group]] = item; });
 }
 
 std::uint32_t ItemsByName::itemHash(QStringView name)

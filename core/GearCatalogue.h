@@ -41,10 +41,10 @@ private:
     static bool matches(const clsItem &item, QStringView subCategory, QStringView name);
 
     unsigned m_shift = 63;
-    BulkArena m_memory; // the arrays' memory: fresh pages cost much to fault in one by one
-    std::pmr::vector<std::uint32_t> m_starts{&m_memory}; // group g's items are m_items[m_starts[g]] up to
-                                                         // m_items[m_starts[g + 1]]
-    std::pmr::vector<clsItem *> m_items{&m_memory};
+    BulkArena m_memory; // fresh pages cost much to fault in one by one
+    // Group g's items are m_items[m_starts[g]] up to m_items[m_starts[g + 1]].
+    std::pmr::vector<std::uint32_t> m_starts{&m_memory};
+    clsItem **m_items = nullptr;
 };
 
 // The categories of a loaded catalogue. Only the loader fills one (CatalogueBuilder); the program sees it const.
