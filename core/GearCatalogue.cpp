@@ -65,7 +65,7 @@ ItemsByName::ItemsByName(const KeyedCollection<clsCategory> &categories)
         throw std::bad_alloc();
     const std::size_t groups = std::bit_ceil(std::max<std::size_t>(count / ItemsPerGroup, 2));
     m_shift = unsigned(64 - std::countr_zero(groups));
-    // Each sub-category's items, each with its group: the tables ahead are fetched meanwhile.
+    // Each sub-category's items, each with the hash of both names: the tables ahead are fetched meanwhile.
     auto eachItem = [&](auto &&visit) {
         for (std::size_t s = 0; s < subs.size(); ++s) {
             if (s + Ahead < subs.size()) {
@@ -74,16 +74,21 @@ ItemsByName::ItemsByName(const KeyedCollection<clsCategory> &categories)
             }
             const Sub &sub = subs[s];
             for (std::uint32_t i = 0; i < sub.count; ++i)
-                visit(groupOf(sub.hashes[i], sub.hash), sub.items[i].get());
+                visit(mix(sub.hashes[i], sub.hash), sub.items[i].get());
         }
     };
     // Each group's size, then where it ends; each item is put in front of those placed before it, so that every
     // group ends up beginning where its entry says.
     m_starts.assign(groups + 1, 0);
-    eachItem([&](std::size_t group, clsItem *) { ++m_starts[group]; });
+    eachItem([&](std::uint64_t mixed, clsItem *) { ++m_starts[groupOf(mixed)]; });
     std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
     m_items = static_cast<clsItem **>(m_memory.allocate(std::max<std::size_t>(count, 1) * sizeof(clsItem *)));
-    eachItem([&](std::size_t group, clsItem *item) { m_items[--m_starts[group]] = item; });
+    m_tags = static_cast<std::uint8_t *>(m_memory.allocate(std::max<std::size_t>(count, 1)));
+    eachItem([&](std::uint64_t mixed, clsItem *item) {
+        const std::uint32_t at = --m_starts[groupOf(mixed)];
+        m_items[at] = item;
+        m_tags[at] = tagOf(mixed);
+    });
 }
 
 std::uint32_t ItemsByName::itemHash(QStringView name)

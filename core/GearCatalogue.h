@@ -12,8 +12,9 @@
 #include <vector>
 
 // Every item of a catalogue, found by its name and its sub-category's name (compared as the catalogue compares
-// names) whatever its category: finding one costs the same at ten categories or at a hundred thousand. About ten
-// bytes an item: the items grouped by a hash of both names, and where each group begins.
+// names) whatever its category: finding one costs the same at ten categories or at a hundred thousand. About
+// eleven bytes an item: the items grouped by a hash of both names, with eight more bits of it each, and where each
+// group begins.
 class ItemsByName
 {
 public:
@@ -22,8 +23,13 @@ public:
     // Calls found(item) for each item of that name in a sub-category of that name (one at most per sub-category).
     template <typename Found> void ForEach(QStringView subCategory, QStringView name, Found &&found) const
     {
-        const std::size_t group = groupOf(itemHash(name), subHash(subCategory));
+        const std::uint64_t mixed = mix(itemHash(name), subHash(subCategory));
+        const std::size_t group = groupOf(mixed);
+        const std::uint8_t tag = tagOf(mixed);
         for (std::uint32_t i = m_starts[group]; i < m_starts[group + 1]; ++i) {
+            // Another name's tag differs but for one in 256: its item is not read.
+            if (m_tags[i] != tag)
+                continue;
             clsItem *item = m_items[i];
             if (matches(*item, subCategory, name))
                 found(item);
@@ -33,18 +39,21 @@ public:
 private:
     static std::uint32_t itemHash(QStringView name);
     static std::uint32_t subHash(QStringView subCategory);
-    std::size_t groupOf(std::uint32_t itemHash, std::uint32_t subHash) const
+    static std::uint64_t mix(std::uint32_t itemHash, std::uint32_t subHash)
     {
-        const std::uint64_t both = (std::uint64_t(itemHash) << 32) | subHash;
-        return std::size_t((both * 0x9E3779B97F4A7C15ULL) >> m_shift);
+        return ((std::uint64_t(itemHash) << 32) | subHash) * 0x9E3779B97F4A7C15ULL;
     }
+    // The high bits pick the group, the next ones the tag.
+    std::size_t groupOf(std::uint64_t mixed) const { return std::size_t(mixed >> m_shift); }
+    std::uint8_t tagOf(std::uint64_t mixed) const { return std::uint8_t(mixed >> (m_shift - 8)); }
     static bool matches(const clsItem &item, QStringView subCategory, QStringView name);
 
     unsigned m_shift = 63;
     BulkArena m_memory; // fresh pages cost much to fault in one by one
-    // Group g's items are m_items[m_starts[g]] up to m_items[m_starts[g + 1]].
+    // Group g's items are m_items[m_starts[g]] up to m_items[m_starts[g + 1]], each with its tag in m_tags.
     std::pmr::vector<std::uint32_t> m_starts{&m_memory};
     clsItem **m_items = nullptr;
+    std::uint8_t *m_tags = nullptr;
 };
 
 // The categories of a loaded catalogue. Only the loader fills one (CatalogueBuilder); the program sees it const.
