@@ -16,31 +16,13 @@ constexpr std::size_t ItemsPerGroup = MemorySizes::Pick(4, 8);
 constexpr std::size_t Ahead = 8;
 } // namespace
 
-ItemsByName::ItemsByName(const KeyedCollection<clsCategory> &categories)
+ItemsByName::ItemsByName(const GearCatalogue &catalogue)
 {
-    // The catalogue's categories, sub-categories and tables lie all over memory: each is read once, in passes over
-    // compact lists that fetch what lies ahead meanwhile. A sub-category's hash is the one its collection keeps,
-    // and an item's group comes from the hashes its sub-category keeps, without reading a name.
+    // The sub-categories and their tables lie all over memory: each is read once, in passes over compact lists that
+    // fetch what lies a few entries ahead meanwhile. An item's group comes from the hashes its sub-category keeps,
+    // without reading a name.
+    const auto &named = catalogue.m_subCategories;
     BulkArena scratch;
-    std::pmr::vector<const clsCategory *> inCatalogue(&scratch);
-    inCatalogue.reserve(std::size_t(categories.Count()));
-    for (const clsCategory *category : categories)
-        inCatalogue.push_back(category);
-    struct Named
-    {
-        const clsSubCategory *sub;
-        std::uint32_t hash;
-    };
-    std::pmr::vector<Named> named(&scratch);
-    for (std::size_t c = 0; c < inCatalogue.size(); ++c) {
-        if (c + 2 * Ahead < inCatalogue.size())
-            __builtin_prefetch(inCatalogue[c + 2 * Ahead]);
-        if (c + Ahead < inCatalogue.size())
-            __builtin_prefetch(inCatalogue[c + Ahead]->SubCategories.get());
-        const KeyedCollection<clsSubCategory> &inCategory = *inCatalogue[c]->SubCategories;
-        for (auto it = inCategory.begin(); it != inCategory.end(); ++it)
-            named.push_back({*it, std::uint32_t(it.hash())});
-    }
     struct Sub
     {
         const std::uint32_t *hashes;
@@ -108,6 +90,18 @@ bool ItemsByName::matches(const clsItem &item, QStringView subCategory, QStringV
 
 GearCatalogue::GearCatalogue() = default;
 GearCatalogue::~GearCatalogue() = default;
+
+clsSubCategory &GearCatalogue::addSubCategory(clsCategory &category, std::unique_ptr<clsSubCategory> sub,
+                                              const QString &key)
+{
+    m_subCategories.push_back({sub.get(), ItemsByName::subHash(key)});
+    try {
+        return category.SubCategories->Add(std::move(sub), key);
+    } catch (...) {
+        m_subCategories.pop_back();
+        throw;
+    }
+}
 
 const ItemsByName &GearCatalogue::Items() const
 {

@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <memory_resource>
 #include <vector>
@@ -15,10 +16,12 @@
 // names) whatever its category: finding one costs the same at ten categories or at a hundred thousand. About
 // eleven bytes an item: the items grouped by a hash of both names, with eight more bits of it each, and where each
 // group begins.
+class GearCatalogue;
+
 class ItemsByName
 {
 public:
-    explicit ItemsByName(const KeyedCollection<clsCategory> &categories);
+    explicit ItemsByName(const GearCatalogue &catalogue);
 
     // Calls found(item) for each item of that name in a sub-category of that name (one at most per sub-category).
     template <typename Found> void ForEach(QStringView subCategory, QStringView name, Found &&found) const
@@ -37,6 +40,7 @@ public:
     }
 
 private:
+    friend class GearCatalogue;
     static std::uint32_t itemHash(QStringView name);
     static std::uint32_t subHash(QStringView subCategory);
     static std::uint64_t mix(std::uint32_t itemHash, std::uint32_t subHash)
@@ -63,14 +67,25 @@ public:
     GearCatalogue();
     ~GearCatalogue();
 
-    // Made at the first call, from the catalogue as it then is (a catalogue does not change once loaded, and a
-    // paste is rare: the load does not pay for it). Not for two threads at once: the window's thread asks.
+    // Made at the first call, from the catalogue as it then is: a catalogue does not change once loaded, and a paste
+    // is rare, so the load pays only for the list of sub-categories. Not for two threads at once: the window's
+    // thread asks.
     const ItemsByName &Items() const;
 
 private:
     friend class CatalogueBuilder;
+    friend class ItemsByName;
+    // Adds the sub-category to the category under `key` (its name), and lists it with its name's hash: the index
+    // reads the list instead of walking the categories, which lie all over memory (16 bytes a sub-category).
+    clsSubCategory &addSubCategory(clsCategory &category, std::unique_ptr<clsSubCategory> sub, const QString &key);
     // The builder changed the catalogue: the next call makes the index again.
     void dropItems() noexcept { m_items.reset(); }
 
+    struct Listed
+    {
+        const clsSubCategory *sub;
+        std::uint32_t hash;
+    };
+    std::deque<Listed> m_subCategories;
     mutable std::unique_ptr<const ItemsByName> m_items;
 };

@@ -390,7 +390,7 @@ void CatalogueBuilder::Add(const GearRecord &record)
             created->Parent = category;
             created->setTextsOwner(m_store);
             created->Name = kept;
-            found = &category->SubCategories->Add(std::move(created), kept);
+            found = &m_catalogue.addSubCategory(*category, std::move(created), kept);
         }
         // The slot is emptied first: a failure below leaves no pair that names another sub-category.
         pair.subCategory = nullptr;

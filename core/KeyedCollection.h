@@ -95,8 +95,6 @@ public:
         explicit const_iterator(Node *n) : m_node(n) {}
         T *operator*() const { return m_node->value.get(); }
         const QString &key() const { return m_node->key; }
-        // The key's hash, as CollectionTable::Seed gives it.
-        size_t hash() const { return m_node->hash; }
         const_iterator &operator++()
         {
             m_node = m_node->next;
@@ -365,7 +363,7 @@ private:
     std::unique_ptr<Node *[]> m_slots;
     std::size_t m_mask = 0;
     qsizetype m_count = 0;
-    size_t m_seed = CollectionTable::Seed();
+    size_t m_seed = QHashSeed::globalSeed();
     Node *m_head = nullptr;
     Node *m_tail = nullptr;
     std::vector<std::pair<Node *, std::size_t>> m_blocks; // each block and its number of nodes
