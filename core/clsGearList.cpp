@@ -12,10 +12,12 @@ clsGearList::clsGearList(FormFactory createMainForm)
 
 clsGearList::~clsGearList()
 {
-    // Dropped in the order they were made, without the cascade of ReleaseAll.
+    // The window goes first, and with it Find's search thread, which may still be reading the catalogue (a failure
+    // reaching Main, or a test's tear-down, comes here without ReleaseAll). Then the rest in the order it was made,
+    // without the cascade of ReleaseAll.
+    m_mainForm.reset();
     m_categories.reset();
     m_chosenGear.reset();
-    m_mainForm.reset();
     m_store.reset();
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTimer>
 #include <QtTest>
 
@@ -48,6 +49,8 @@ std::shared_ptr<SeenBox> OnNextModal(std::function<void(QWidget *)> act)
             seen->title = box->windowTitle();
             seen->text = box->text();
             seen->icon = box->icon();
+            if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+                seen->font = label->font();
         } else {
             seen->title = modal->windowTitle();
         }

@@ -3,6 +3,7 @@
 #include "core/clsGearList.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ struct SeenBox
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QFont font; // the text's
 };
 
 // Arms a zero-delay timer that waits for the next modal widget, records it when it is a message box, runs

@@ -10,14 +10,27 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
+#elif defined(_WIN32)
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #endif
 
 namespace {
 
+#if defined(_WIN32)
+// Windows gives no huge page without a privilege that a player's account lacks: the unit is the system's page, and
+// a block takes a reservation of its own (64 KB apart) only when it is large.
+constexpr std::size_t HugePage = MemorySizes::Page;
+constexpr std::size_t Threshold = MemorySizes::Pick(std::size_t(1) << 20, MemorySizes::Page);
+#else
 // The unit of a mapped block: a huge page, or the system's page in a build with small sizes.
 constexpr std::size_t HugePage = MemorySizes::Pick(std::size_t(2) << 20, MemorySizes::Page);
 // Below this a block is left to the ordinary heap.
 constexpr std::size_t Threshold = MemorySizes::Pick(HugePage / 2, MemorySizes::Page);
+#endif
 static_assert(HugePage % MemorySizes::Page == 0 && (HugePage & (HugePage - 1)) == 0);
 static_assert(Threshold > 0);
 
@@ -51,6 +64,14 @@ void *BulkMemory::Allocate(std::size_t bytes)
         madvise(aligned, size, MADV_HUGEPAGE);
         return aligned;
     }
+#elif defined(_WIN32)
+    if (bytes >= Threshold) {
+        if (bytes > std::numeric_limits<std::size_t>::max() - HugePage)
+            throw std::bad_alloc();
+        if (void *block = VirtualAlloc(nullptr, RoundedUp(bytes), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
+            return block;
+        throw std::bad_alloc();
+    }
 #endif
     return ::operator new(bytes);
 }
@@ -62,6 +83,11 @@ void BulkMemory::Free(void *block, std::size_t bytes) noexcept
 #if defined(__linux__)
     if (bytes >= Threshold) {
         munmap(block, RoundedUp(bytes));
+        return;
+    }
+#elif defined(_WIN32)
+    if (bytes >= Threshold) {
+        VirtualFree(block, 0, MEM_RELEASE);
         return;
     }
 #endif
@@ -76,6 +102,12 @@ void BulkMemory::Discard(void *block, std::size_t bytes, std::size_t upTo) noexc
         assert(reinterpret_cast<std::uintptr_t>(block) % HugePage == 0);
         if (const std::size_t whole = std::min(upTo, bytes) & ~(HugePage - 1))
             madvise(block, whole, MADV_DONTNEED);
+    }
+#elif defined(_WIN32)
+    // Decommitted pages go back to the system at once; the reservation stays until the block is freed.
+    if (block && bytes >= Threshold) {
+        if (const std::size_t whole = std::min(upTo, bytes) & ~(HugePage - 1))
+            VirtualFree(block, whole, MEM_DECOMMIT);
     }
 #else
     (void)block, (void)bytes, (void)upTo;

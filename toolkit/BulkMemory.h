@@ -10,6 +10,7 @@
 // Memory for large blocks that are filled at once. On Linux it comes in whole 2 MB pages where the kernel offers
 // them (transparent huge pages on request): every fresh 4 KB page costs a fault when first touched, and a catalogue
 // of a million records would touch some sixty thousand of them.
+// On Windows a large block is reserved and committed at once, and its pages are decommitted when discarded.
 namespace BulkMemory {
 
 void *Allocate(std::size_t bytes);

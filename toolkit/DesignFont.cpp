@@ -9,3 +9,10 @@ QFont DesignFont(const QFont &base)
     font.setPointSizeF(7.5);
     return font;
 }
+
+QFont MessageBoxFont()
+{
+    QFont font = DesignFont(QFont());
+    font.setPointSizeF(8.25);
+    return font;
+}

@@ -1,8 +1,6 @@
 #include "toolkit/HeldKeys.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 
@@ -85,15 +83,4 @@ void HeldKeys::Install()
         return;
     installed = new Filter(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(installed);
-}
-
-int HeldKeys::ExecModal(QDialog &dialog)
-{
-    Install();
-    const QPointer<QWidget> before = QApplication::activeWindow();
-    const int result = dialog.exec();
-    // A window manager or a Wayland compositor gives the keyboard back itself (and a Wayland client may not ask).
-    if (before && before->isVisible() && QGuiApplication::platformName() == QLatin1String("xcb"))
-        before->activateWindow();
-    return result;
 }

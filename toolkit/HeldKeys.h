@@ -1,7 +1,5 @@
 #pragma once
 
-class QDialog;
-
 // One press of a key is one action, however long it is held. A held key repeats its press: a Wayland client makes
 // the repeats itself and flags them all, but on X11 each repeat comes as a release and a press with the same
 // timestamp, and Qt flags the pair only when the press is already queued as it reads the release, so under load
@@ -13,9 +11,5 @@ namespace HeldKeys {
 
 // Installs the filter on the application, once.
 void Install();
-
-// Runs the dialog modally, then gives the keyboard back to the window that had it: without a window manager the
-// X server hands it to the root window when the dialog goes, and keys would reach no window until a click.
-int ExecModal(QDialog &dialog);
 
 } // namespace HeldKeys

@@ -1,7 +1,9 @@
 #include "toolkit/MsgBox.h"
 
+#include "toolkit/DesignFont.h"
 #include "toolkit/HeldKeys.h"
 #include "toolkit/ListCell.h"
+#include "toolkit/ModalKeyboard.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -25,12 +27,14 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-    HeldKeys::ExecModal(box);
+    box.setFont(MessageBoxFont());
+    HeldKeys::Install(); // a held Enter closes the box once, not the next box too
+    ModalKeyboard::Exec(box);
 }
 
 QString MsgBox::OneLine(const QString &text)
 {
-    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const QFontMetrics metrics(MessageBoxFont());
     // Cut first: laying out a name of a million characters takes seconds.
     return metrics.elidedText(ShownText(text), Qt::ElideRight, 60 * metrics.averageCharWidth());
 }

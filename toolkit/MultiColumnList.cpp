@@ -190,6 +190,9 @@ QItemSelectionModel::SelectionFlags MultiColumnList::selectionCommand(const QMod
 {
     // Single selection lets Ctrl+click or Ctrl+Space deselect the selected row, which would leave a list with rows
     // and nothing to buy or edit; such a command selects the row instead.
+    // A click where there is no row (below the last one) changes nothing, as a list box's does.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
     QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
     if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
         flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;

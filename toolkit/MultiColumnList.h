@@ -31,7 +31,7 @@ private:
 // A list box with fixed columns and no header row: single selection, cells read and written as text or number.
 // Selecting a row, by the user or by code, raises Click once and at once; a double-click of the primary button
 // anywhere on the list, or a press of Enter (not its auto-repeat) on a selected row, raises DblClick. Once a row is
-// selected, the user can move the selection but not clear it.
+// selected, the user can move the selection but not clear it: a click below the last row changes nothing.
 class MultiColumnList final : public QTreeView
 {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include "toolkit/CommandButton.h"
 #include "toolkit/DesignFont.h"
 #include "toolkit/HeldKeys.h"
+#include "toolkit/ModalKeyboard.h"
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/Twips.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QShortcut>
 
 #include <utility>
 
@@ -33,7 +35,8 @@ frmFind::frmFind(const KeyedCollection<clsCategory> &categories, QWidget *parent
       lblFind(new QLabel(QStringLiteral("&Find:"), this)), txtFind(new QLineEdit(this)),
       lstFind(new MultiColumnList(Columns, this)), lblCount(new QLabel(this)),
       cmdGoTo(new CommandButton(QStringLiteral("&Go To"), this)),
-      cmdClose(new CommandButton(QStringLiteral("Close"), this))
+      cmdClose(new CommandButton(QStringLiteral("Close"), this)),
+      m_goToKey(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_G), this))
 {
     setWindowTitle(QStringLiteral("Find Gear"));
     setObjectName(QStringLiteral("frmFind"));
@@ -66,7 +69,14 @@ frmFind::frmFind(const KeyedCollection<clsCategory> &categories, QWidget *parent
 
     // Go To takes Enter wherever the focus is, except on Close, which takes it itself.
     cmdGoTo->setDefault(true);
-    cmdGoTo->setEnabled(false);
+    // A disabled button's access key would fall through to the text box and type a "g" into the search. While
+    // results are coming it goes to the first of them, as Enter does; with nothing found it does nothing.
+    m_goToKey->setAutoRepeat(false);
+    connect(m_goToKey, &QShortcut::activated, this, [this] {
+        if (m_searching)
+            cmdGoTo_Click();
+    });
+    SetGoToEnabled(false);
     connect(txtFind, &QLineEdit::textChanged, this, &frmFind::txtFind_Change);
     connect(cmdGoTo, &QPushButton::clicked, this, &frmFind::cmdGoTo_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmFind::reject);
@@ -92,7 +102,8 @@ std::optional<GearSearch::Found> frmFind::ShowModal()
     m_goWhenDone = false;
     txtFind->selectAll();
     txtFind->setFocus();
-    HeldKeys::ExecModal(*this);
+    HeldKeys::Install();
+    ModalKeyboard::Exec(*this);
     return m_target;
 }
 
@@ -126,7 +137,7 @@ void frmFind::SearchDone(std::uint64_t request, const GearSearch::Result &result
     lstFind->setListIndex(0);
     // A label without a name of its own tells screen readers that its name changed.
     lblCount->setText(GearSearch::CountText(result));
-    cmdGoTo->setEnabled(!m_found.empty());
+    SetGoToEnabled(!m_found.empty());
     if (std::exchange(m_goWhenDone, false))
         GoTo(lstFind->ListIndex());
 }
@@ -152,6 +163,12 @@ void frmFind::GoTo(int row)
         return;
     m_target = m_found[std::size_t(row)];
     accept();
+}
+
+void frmFind::SetGoToEnabled(bool enabled)
+{
+    cmdGoTo->setEnabled(enabled);
+    m_goToKey->setEnabled(!enabled); // the button's own access key takes over
 }
 
 void frmFind::keyPressEvent(QKeyEvent *event)

@@ -13,6 +13,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShortcut;
 class GearSearchThread;
 class MultiColumnList;
 
@@ -44,6 +45,7 @@ private:
     void lstFind_DblClick();
     void SearchDone(std::uint64_t request, const GearSearch::Result &result);
     void GoTo(int row);
+    void SetGoToEnabled(bool enabled);
     void Form_Resize();
 
     QLabel *lblFind;
@@ -53,6 +55,7 @@ private:
     QLabel *lblCount;
     QPushButton *cmdGoTo;
     QPushButton *cmdClose;
+    QShortcut *m_goToKey; // Alt+G while Go To is disabled
 
     std::vector<GearSearch::Found> m_found; // the listed rows' items
     std::optional<GearSearch::Found> m_target;

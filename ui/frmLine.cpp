@@ -3,6 +3,7 @@
 #include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
 #include "toolkit/HeldKeys.h"
+#include "toolkit/ModalKeyboard.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/Twips.h"
 
@@ -97,7 +98,8 @@ int frmLine::ShowModal()
     optOption1->setChecked(true);
     optOption_Click(ChangeQuantity); // the selection handler runs even though the option may already be set
     optOption1->setFocus();
-    return HeldKeys::ExecModal(*this);
+    HeldKeys::Install();
+    return ModalKeyboard::Exec(*this);
 }
 
 void frmLine::optOption_Click(std::int16_t action)

@@ -7,8 +7,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#if !defined(Q_OS_WIN)
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 // What the loader makes of data files that are not as they should be: whether it loads, the one box it shows,
 // and what it has filed by then.
@@ -333,7 +335,10 @@ private slots:
     {
         QFETCH(QString, change);
         QFETCH(int, line);
-
+#if defined(Q_OS_WIN)
+        Q_UNUSED(line);
+        QSKIP("the load runs in a forked child, and /proc/self/mem makes the unreadable file: POSIX and Linux only");
+#else
         QByteArray bytes = Header();
         for (int i = 0; i < 20000; ++i)
             bytes += "Weapons,Pistols,Pistol " + QByteArray::number(i) + ",3,2.1,320,QCR,88,\r\n";
@@ -373,6 +378,7 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
         QCOMPARE(QString::fromUtf8(report),
                  QStringLiteral("false|") + LineError(line).replace(QStringLiteral("<file>"), file));
+#endif
     }
 
     // No data file to read

@@ -142,7 +142,9 @@ private slots:
         QFETCH(int, boxes);
 
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
+        // Text mode: a Windows child's stdout ends its lines with CR LF.
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode},
+                    QIODevice::ReadOnly | QIODevice::Text);
         QVERIFY(child.waitForFinished(30000));
         const QStringList lines =
             QString::fromLocal8Bit(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

@@ -10,8 +10,10 @@
 #include <QMessageBox>
 #include <QtTest>
 
+#if !defined(Q_OS_WIN)
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <new>
@@ -471,6 +473,13 @@ private slots:
             QVERIFY(QFile::remove(path));
         if (kind == QLatin1String("folder")) {
             QVERIFY(QDir().mkdir(path));
+#if defined(Q_OS_WIN)
+        } else if (kind == QLatin1String("pipe") || kind == QLatin1String("unreadable")) {
+            QSKIP("named pipes in the file system and permission bits that stop reading are POSIX facilities");
+        } else if (kind == QLatin1String("dangling") || kind == QLatin1String("link")) {
+            QSKIP("QFile::link makes a shortcut on Windows, a file of its own, not a symbolic link");
+        }
+#else
         } else if (kind == QLatin1String("dangling")) {
             QVERIFY(QFile::link(elsewhere.filePath("nowhere.csv"), path));
         } else if (kind == QLatin1String("pipe")) {
@@ -486,6 +495,7 @@ private slots:
             real.close();
             QVERIFY(QFile::link(real.fileName(), path));
         }
+#endif
 
         clsGearList list;
         const Outcome out = Load(list, dir.Path());

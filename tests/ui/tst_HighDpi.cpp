@@ -21,8 +21,8 @@
 
 #include <map>
 
-// The test runs itself twice as a child process, once at scale factor 1 and once at 2; each child lays out both
-// windows and prints every control's geometry in twips, which must not depend on the scale. A third child sees
+// The test runs itself as a child process at scale factors 1, 2 and 1.5 (144 dpi); each child lays out both
+// windows and prints every control's geometry in twips, which must not depend on the scale. A further child sees
 // no font but those of Debian's fonts-liberation2, the package's font dependency, as on a desktop without
 // others: its captions must fit too.
 
@@ -249,6 +249,7 @@ private slots:
 private:
     Layout m_single;
     Layout m_double;
+    Layout m_oneAndHalf; // 144 dpi, a usual Windows setting
     Layout m_liberation;
     QTemporaryDir m_fontConfigDir;
 };
@@ -259,6 +260,10 @@ void tst_HighDpi::initTestCase()
     QString error;
     QVERIFY2(RunAtScale(QStringLiteral("1"), m_single, error), qPrintable(error));
     QVERIFY2(RunAtScale(QStringLiteral("2"), m_double, error), qPrintable(error));
+    QVERIFY2(RunAtScale(QStringLiteral("1.5"), m_oneAndHalf, error), qPrintable(error));
+#if defined(Q_OS_WIN)
+    return; // the fonts a child sees are chosen through fontconfig, which Windows does not use
+#endif
 
     QVERIFY2(QFileInfo(QLatin1String(LiberationFonts)).isDir(), "fonts-liberation2 is not installed");
     QVERIFY(m_fontConfigDir.isValid());
@@ -278,6 +283,7 @@ void tst_HighDpi::scaleTookEffect()
 {
     QCOMPARE(m_single.devicePixelRatio, 1.0);
     QCOMPARE(m_double.devicePixelRatio, 2.0);
+    QCOMPARE(m_oneAndHalf.devicePixelRatio, 1.5);
 }
 
 void tst_HighDpi::sameControls()
@@ -286,6 +292,10 @@ void tst_HighDpi::sameControls()
     for (const auto &entry : m_single.rects)
         single.append(entry.first);
     for (const auto &entry : m_double.rects)
+        twice.append(entry.first);
+    QCOMPARE(twice, single);
+    twice.clear();
+    for (const auto &entry : m_oneAndHalf.rects)
         twice.append(entry.first);
     QCOMPARE(twice, single);
     // Both windows were measured, with their controls.
@@ -298,22 +308,27 @@ void tst_HighDpi::sameControls()
 void tst_HighDpi::sameTwips_data()
 {
     QTest::addColumn<QString>("key");
-    for (const auto &entry : m_single.rects)
-        QTest::newRow(qPrintable(entry.first)) << entry.first;
+    QTest::addColumn<QString>("scale");
+    for (const QString &scale : {QStringLiteral("2"), QStringLiteral("1.5")}) {
+        for (const auto &entry : m_single.rects)
+            QTest::newRow(qPrintable(entry.first + QStringLiteral(" at scale ") + scale)) << entry.first << scale;
+    }
 }
 
 void tst_HighDpi::sameTwips()
 {
     QFETCH(QString, key);
-    QVERIFY(m_double.rects.count(key));
+    QFETCH(QString, scale);
+    const Layout &other = scale == QLatin1String("2") ? m_double : m_oneAndHalf;
+    QVERIFY(other.rects.count(key));
     const QRect single = m_single.rects.at(key);
-    const QRect twice = m_double.rects.at(key);
+    const QRect twice = other.rects.at(key);
     // A value may round to the next pixel at either scale; a pixel is 15 twips at 96 dpi.
     const int slack = key.endsWith(QLatin1String(" px")) ? 1 : 15;
     const auto near = [slack](int a, int b) { return qAbs(a - b) <= slack; };
     QVERIFY2(near(single.x(), twice.x()) && near(single.y(), twice.y()) && near(single.width(), twice.width()) &&
                  near(single.height(), twice.height()),
-             qPrintable(QStringLiteral("scale 1: %1,%2 %3x%4; scale 2: %5,%6 %7x%8")
+             qPrintable(QStringLiteral("scale 1: %1,%2 %3x%4; scale %9: %5,%6 %7x%8")
                             .arg(single.x())
                             .arg(single.y())
                             .arg(single.width())
@@ -321,7 +336,8 @@ void tst_HighDpi::sameTwips()
                             .arg(twice.x())
                             .arg(twice.y())
                             .arg(twice.width())
-                            .arg(twice.height())));
+                            .arg(twice.height())
+                            .arg(scale)));
 }
 
 // Text
@@ -330,6 +346,9 @@ void tst_HighDpi::sameTwips()
 void tst_HighDpi::liberationOnlyFace_data()
 {
     QTest::addColumn<QString>("family");
+#if defined(Q_OS_WIN)
+    QSKIP("the fonts a child sees are chosen through fontconfig, which Windows does not use");
+#endif
     for (const auto &[key, family] : m_liberation.families)
         QTest::newRow(qPrintable(key)) << family;
     QVERIFY(m_liberation.families.count(QStringLiteral("frmChooser.lstGear")));
@@ -349,6 +368,7 @@ void tst_HighDpi::captionsFit_data()
     const std::pair<QString, const Layout *> layouts[] = {
         {QStringLiteral("at scale 1"), &m_single},
         {QStringLiteral("at scale 2"), &m_double},
+        {QStringLiteral("at scale 1.5"), &m_oneAndHalf},
         {QStringLiteral("with only fonts-liberation2"), &m_liberation}};
     for (const auto &[name, layout] : layouts) {
         for (const auto &[key, caption] : layout->captions)

@@ -54,6 +54,30 @@ bool ModalActive()
     return OpenModal() && QApplication::activeWindow() == OpenModal();
 }
 
+// Starts another program's window (xmessage) and gives it the keyboard as a user would: a click where a window
+// manager runs, otherwise the focus set on it. Returns the window that then has the keyboard, or nothing when it
+// stayed with one of `ours`.
+QString TakeKeyboard(QProcess &other, const QList<WId> &ours)
+{
+    other.start(QStringLiteral("xmessage"),
+                {QStringLiteral("-name"), QStringLiteral("tarnwick-other"), QStringLiteral("-geometry"),
+                 QStringLiteral("+1100+900"), QStringLiteral("another program")});
+    const QString window = Xdo({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--classname"),
+                                QStringLiteral("tarnwick-other")})
+                               .section(QLatin1Char('\n'), 0, 0);
+    if (qgetenv("TARNWICK_TEST_DESKTOP") == "bare")
+        Xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    else
+        Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("20"),
+             QStringLiteral("10"), QStringLiteral("click"), QStringLiteral("1")});
+    QString focus;
+    const bool moved = QTest::qWaitFor([&] {
+        focus = Xdo({QStringLiteral("getwindowfocus")});
+        return !focus.isEmpty() && !ours.contains(WId(focus.toULongLong()));
+    });
+    return moved ? focus : QString();
+}
+
 // Runs `action` once `ready` holds (for at most 10 s). A dialog that a key opens runs its own loop inside whatever
 // wait is running then, so what comes after it runs from timers rather than from the test's code.
 void When(const std::function<bool()> &ready, const std::function<void()> &action)
@@ -165,22 +189,63 @@ private slots:
         QCOMPARE(openAtEnd, open);
     }
 
-    // Once a dialog or a box closes, the keyboard is back in the main window: a real Ctrl+Z undoes a purchase.
+    // A click with the pointer below a list's last row changes nothing: the selected row stays, and with it
+    // Purchase.
+    void clickBelowRows_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("gear list") << 0;
+        QTest::newRow("chosen list") << 1;
+    }
+    void clickBelowRows()
+    {
+        QFETCH(int, page);
+        if (!OnX11())
+            QSKIP("the pointer is moved through an X server");
+        std::unique_ptr<TestSupport::Chooser> c;
+        QVERIFY(Open(c, page, 2));
+        auto *list = c->form->findChild<MultiColumnList *>(page == 0 ? "lstGear" : "lstChosen");
+        list->setListIndex(1);
+        c->form->findChild<TabStrip *>(QStringLiteral("tabMain"))->Bar()->setFocus(); // the click takes it back
+        QWidget *viewport = list->viewport();
+        const QRect last = list->visualRect(list->Model()->index(list->ListCount() - 1, 0));
+        const QPoint below = viewport->mapTo(c->form, QPoint(last.center().x(), viewport->height() - 4));
+        QVERIFY(below.y() > viewport->mapTo(c->form, last.bottomLeft()).y());
+        Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(c->form->winId()),
+             QString::number(below.x()), QString::number(below.y()), QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY(list->hasFocus()); // the click arrived
+        QCOMPARE(list->ListIndex(), 1);
+        QVERIFY(c->form->findChild<QWidget *>(QStringLiteral("cmdChoose"))->isEnabled());
+    }
+
+    // Once a dialog or a box closes, the keyboard is back in the main window: a real Ctrl+Z undoes a purchase. But
+    // where the user gave the keyboard to another program while it was open (a click there, or the focus set
+    // without a window manager), and a key sent to its window then closes it, the keyboard stays with that program.
     void keyboardAfterDialog_data()
     {
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("close");
+        QTest::addColumn<bool>("elsewhere");
         QTest::newRow("Row Change dialog, Escape") << "Return"
-                                                   << "Escape";
+                                                   << "Escape" << false;
         QTest::newRow("Row Change dialog, Enter") << "Return"
-                                                  << "Return";
+                                                  << "Return" << false;
         QTest::newRow("message box, Enter") << "alt+c"
-                                            << "Return";
+                                            << "Return" << false;
+        QTest::newRow("Row Change dialog, keyboard in another program") << "Return"
+                                                                        << "Escape" << true;
+        QTest::newRow("message box, keyboard in another program") << "alt+c"
+                                                                  << "Escape" << true;
+        QTest::newRow("Find Gear, keyboard in another program") << "ctrl+f"
+                                                                << "Escape" << true;
     }
     void keyboardAfterDialog()
     {
         QFETCH(QString, open);
         QFETCH(QString, close);
+        QFETCH(bool, elsewhere);
+        if (elsewhere && !OnX11())
+            QSKIP("keys are sent to a window through an X server");
 
         std::unique_ptr<TestSupport::Chooser> c;
         QVERIFY(Open(c, 0, 0));
@@ -190,14 +255,32 @@ private slots:
         auto *chosen = c->form->findChild<MultiColumnList *>(QStringLiteral("lstChosen"));
         chosen->setListIndex(0);
         chosen->setFocus();
+        QProcess other;
+        const auto stopOther = qScopeGuard([&other] {
+            other.kill();
+            other.waitForFinished();
+        });
+        QString otherFocus;
         bool active = false;
         When(ModalActive, [&] {
             active = true;
-            Key(close);
+            if (!elsewhere) {
+                Key(close);
+                return;
+            }
+            const QString dialog = QString::number(OpenModal()->winId());
+            otherFocus = TakeKeyboard(other, {c->form->winId(), OpenModal()->winId()});
+            Xdo({QStringLiteral("key"), QStringLiteral("--window"), dialog, close});
         });
         Key(open);
         QTRY_VERIFY_WITH_TIMEOUT(active, 10000);
         QTRY_VERIFY(!OpenModal());
+        if (elsewhere) {
+            QVERIFY2(!otherFocus.isEmpty(), "the other program did not get the keyboard");
+            QTest::qWait(500); // time for a window manager to hand the keyboard over, were it asked to
+            QCOMPARE(Xdo({QStringLiteral("getwindowfocus")}), otherFocus);
+            return;
+        }
         if (OnX11())
             QTRY_COMPARE(Xdo({QStringLiteral("getwindowfocus")}), QString::number(c->form->winId()));
         QTRY_VERIFY(QApplication::activeWindow() == c->form);

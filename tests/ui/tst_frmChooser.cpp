@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -384,6 +385,9 @@ void tst_frmChooser::failedLoadNeverShows()
                                   "used by any other applications or programs.")
                        .arg(dir.FilePath());
     QCOMPARE(seen->text, expected);
+    // The design's face at the lists' size, not the platform's message font (missing under Wine: a serif face).
+    QCOMPARE(QFontInfo(seen->font).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(seen->font.pointSizeF(), 8.25);
     QVERIFY(app.Finished());
     QVERIFY(!form->isVisible());
     QCOMPARE(counter.shows, 0);
