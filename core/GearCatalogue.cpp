@@ -96,7 +96,7 @@ clsSubCategory &GearCatalogue::addSubCategory(clsCategory &category, std::unique
 {
     m_subCategories.push_back({sub.get(), ItemsByName::subHash(key)});
     try {
-        return category.SubCategories->Add(std::move(sub), key);
+        return category.filledSubCategories().Add(std::move(sub), key);
     } catch (...) {
         m_subCategories.pop_back();
         throw;

@@ -60,12 +60,24 @@ private:
     std::uint8_t *m_tags = nullptr;
 };
 
-// The categories of a loaded catalogue. Only the loader fills one (CatalogueBuilder); the program sees it const.
-class GearCatalogue : public KeyedCollection<clsCategory>
+// The categories of a loaded catalogue. Only the loader fills one (CatalogueBuilder): everyone else can only read
+// it, so that the index of its items always sees every item.
+class GearCatalogue : private KeyedCollection<clsCategory>
 {
+    using Categories = KeyedCollection<clsCategory>;
+
 public:
     GearCatalogue();
     ~GearCatalogue();
+
+    using Categories::begin;
+    using Categories::const_iterator;
+    using Categories::Contains;
+    using Categories::Count;
+    using Categories::end;
+    using Categories::Find;
+    using Categories::IsEmpty;
+    using Categories::Item;
 
     // Made at the first call, from the catalogue as it then is: a catalogue does not change once loaded, and a paste
     // is rare, so the load pays only for the list of sub-categories. Not for two threads at once: the window's

@@ -349,7 +349,7 @@ CatalogueBuilder::~CatalogueBuilder()
 {
     // Unless Finish has done it: what cannot be made findable (no memory for its table) is dropped.
     for (clsSubCategory *sub : m_filled)
-        sub->Items->IndexOrDrop();
+        sub->filledItems().IndexOrDrop();
     m_catalogue.dropItems();
 }
 
@@ -359,7 +359,7 @@ void CatalogueBuilder::Finish()
     m_pairs = {};
     decltype(m_runs)().swap(m_runs);
     for (clsSubCategory *sub : m_filled)
-        sub->Items->Index();
+        sub->filledItems().Index();
     m_filled.clear();
 }
 
@@ -432,5 +432,5 @@ void CatalogueBuilder::Add(const GearRecord &record)
                                               numbers && second == RefNumber::Present, *m_store));
     item->Parent = sub;
     // Checked for a repeated name when the builder finishes.
-    sub->Items->AppendUnindexed(std::move(item));
+    sub->filledItems().AppendUnindexed(std::move(item));
 }
