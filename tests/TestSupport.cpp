@@ -3,6 +3,7 @@
 #include "toolkit/AppPath.h"
 #include "ui/frmChooser.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -62,6 +63,9 @@ std::shared_ptr<SeenBox> OnNextModal(std::function<void(QWidget *)> act)
         } else {
             modal->close();
         }
+        // A dialog closed inside a wait of `act` leaves Windows' event dispatcher asleep in the dialog's loop, which
+        // this timer's event interrupted, until the next window message: under Wine none may come for half a minute.
+        QAbstractEventDispatcher::instance()->wakeUp();
     });
     timer->start();
     return seen;

@@ -7,19 +7,12 @@ string(REPLACE "/" "\\" qt_bin "Z:${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
 set(wine_environment "WINEPATH=${qt_bin}" "WINEQT_QPA_PLATFORM=offscreen"
     "WINEQT_QPA_FONTDIR=Z:\\usr\\share\\fonts\\truetype\\liberation2" "WINEQT_LOGGING_RULES=qt.qpa.*=false"
     WINEQT_FORCE_STDERR_LOGGING=1)
-# Each program has a time limit of its own, some ten times what it takes here: a program that hangs under Wine
-# fails alone, and soon. Every one ends within 5 s but tst_frmFind, whose Alt+G case waits 30 s under Wine.
-set(limits tst_frmFind=150)
+# Each program has a time limit, some ten times what the slowest takes here on an idle machine: a program that hangs under Wine fails
+# alone, and soon.
 foreach(source IN LISTS test_sources)
     get_filename_component(name ${source} NAME_WE)
-    set(limit 60)
-    foreach(entry IN LISTS limits)
-        if(entry MATCHES "^${name}=([0-9]+)$")
-            set(limit ${CMAKE_MATCH_1})
-        endif()
-    endforeach()
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${wine_environment})
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120)
 endforeach()
 
 # The installer that scripts/windows made from this build, installed, used and uninstalled as a player would.
