@@ -99,5 +99,6 @@ private:
         std::uint32_t hash;
     };
     std::deque<Listed> m_subCategories;
+    std::size_t m_itemCount = 0; // in all sub-categories, as the builder counted them
     mutable std::unique_ptr<const ItemsByName> m_items;
 };

@@ -349,7 +349,7 @@ CatalogueBuilder::~CatalogueBuilder()
 {
     // Unless Finish has done it: what cannot be made findable (no memory for its table) is dropped.
     for (clsSubCategory *sub : m_filled)
-        sub->filledItems().IndexOrDrop();
+        m_catalogue.m_itemCount += sub->filledItems().IndexOrDrop();
     m_catalogue.dropItems();
 }
 
@@ -359,7 +359,7 @@ void CatalogueBuilder::Finish()
     m_pairs = {};
     decltype(m_runs)().swap(m_runs);
     for (clsSubCategory *sub : m_filled)
-        sub->filledItems().Index();
+        m_catalogue.m_itemCount += sub->filledItems().Index();
     m_filled.clear();
 }
 

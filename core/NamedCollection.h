@@ -164,25 +164,26 @@ private:
     }
 
     // Index, or where there is no memory for the table, drops the elements still unindexed instead: either way the
-    // collection answers lookups again.
-    void IndexOrDrop() noexcept
+    // collection answers lookups again. Returns how many elements became findable.
+    std::size_t IndexOrDrop() noexcept
     {
         try {
-            Index();
+            return Index();
         } catch (const std::bad_alloc &) {
             m_hashes.resize(m_indexed);
             m_elements.resize(m_indexed);
+            return 0;
         }
     }
 
     // Makes the elements appended by AppendUnindexed findable, in their order, except each one whose name an
     // earlier element has (it is dropped, as TryAdd would drop it). A failure (no memory for the table) changes
-    // nothing.
-    void Index()
+    // nothing. Returns how many elements became findable.
+    std::size_t Index()
     {
         const std::size_t count = m_elements.size();
         if (m_indexed == count)
-            return;
+            return 0;
         if (count > CollectionTable::MaxLoad(slotCount()))
             rehash(CollectionTable::SlotsFor(count)); // room for all, as none may be dropped
         std::size_t kept = m_indexed;
@@ -201,7 +202,9 @@ private:
         }
         m_hashes.resize(kept);
         m_elements.resize(kept);
+        const std::size_t added = kept - m_indexed;
         m_indexed = kept;
+        return added;
     }
 
     bool indexed() const { return m_indexed == m_elements.size(); }
