@@ -4,7 +4,9 @@
 #include "core/clsSubCategory.h"
 #include "toolkit/BulkMemory.h"
 
+#include <algorithm>
 #include <bit>
+#include <cassert>
 #include <limits>
 #include <new>
 #include <numeric>
@@ -12,63 +14,58 @@
 namespace {
 // Items per group on average: few names to compare for each one found.
 constexpr std::size_t ItemsPerGroup = MemorySizes::Pick(4, 8);
-// How far ahead the tables of sub-categories are fetched.
+// How far ahead the sub-categories' tables are fetched.
 constexpr std::size_t Ahead = 8;
 } // namespace
 
 ItemsByName::ItemsByName(const GearCatalogue &catalogue)
 {
-    // The sub-categories and their tables lie all over memory: each is read once, in passes over compact lists that
-    // fetch what lies a few entries ahead meanwhile. An item's group comes from the hashes its sub-category keeps,
-    // without reading a name.
-    const auto &named = catalogue.m_subCategories;
-    BulkArena scratch;
-    struct Sub
-    {
-        const std::uint32_t *hashes;
-        const std::unique_ptr<clsItem> *items;
-        std::uint32_t count;
-        std::uint32_t hash;
-    };
-    std::pmr::vector<Sub> subs(&scratch);
-    subs.reserve(named.size());
-    std::size_t count = 0;
-    for (std::size_t n = 0; n < named.size(); ++n) {
-        if (n + 2 * Ahead < named.size())
-            __builtin_prefetch(named[n + 2 * Ahead].sub);
-        if (n + Ahead < named.size())
-            __builtin_prefetch(named[n + Ahead].sub->Items.get());
-        const NamedCollection<clsItem> &items = *named[n].sub->Items;
-        subs.push_back(
-            {items.Hashes().data(), items.Owned().data(), std::uint32_t(items.Hashes().size()), named[n].hash});
-        count += items.Hashes().size();
-    }
-    if (count >= std::numeric_limits<std::uint32_t>::max())
-        throw std::bad_alloc();
-    const std::size_t groups = std::bit_ceil(std::max<std::size_t>(count / ItemsPerGroup, 2));
-    m_shift = unsigned(64 - std::countr_zero(groups));
-    // Each sub-category's items, each with the hash of both names: the tables ahead are fetched meanwhile.
-    auto eachItem = [&](auto &&visit) {
-        for (std::size_t s = 0; s < subs.size(); ++s) {
-            if (s + Ahead < subs.size()) {
-                __builtin_prefetch(subs[s + Ahead].hashes);
-                __builtin_prefetch(subs[s + Ahead].items);
+    // The sub-categories' tables lie all over memory. They are read in two passes over the compact list of them, each
+    // fetching the tables a few entries ahead meanwhile: one counts each group's items, the next places them. No name
+    // is read (the hashes are those the sub-categories keep), and no memory is taken besides the index: fresh memory
+    // can cost more than reading the tables twice (on a virtual machine, some 13 µs for each 4 KB page).
+    const auto &listed = catalogue.m_subCategories;
+    auto eachItem = [&]<bool Placing>(auto &&visit) {
+        for (std::size_t n = 0; n < listed.size(); ++n) {
+            if (n + 2 * Ahead < listed.size())
+                __builtin_prefetch(listed[n + 2 * Ahead].items);
+            if (n + Ahead < listed.size()) {
+                const NamedCollection<clsItem> &ahead = *listed[n + Ahead].items;
+                __builtin_prefetch(ahead.Hashes().data());
+                if constexpr (Placing)
+                    __builtin_prefetch(ahead.Owned().data());
             }
-            const Sub &sub = subs[s];
-            for (std::uint32_t i = 0; i < sub.count; ++i)
-                visit(mix(sub.hashes[i], sub.hash), sub.items[i].get());
+            const NamedCollection<clsItem> &items = *listed[n].items;
+            const std::uint32_t *hashes = items.Hashes().data();
+            const std::unique_ptr<clsItem> *owned = items.Owned().data();
+            const std::uint32_t subHash = listed[n].hash;
+            for (std::size_t i = 0, size = items.Hashes().size(); i < size; ++i)
+                visit(mix(hashes[i], subHash), owned[i]);
         }
     };
+    // The groups are as many as the items that the builder counted call for; what is made comes from the items
+    // counted here.
+    const std::size_t expected =
+        std::min<std::size_t>(catalogue.m_itemCount, std::numeric_limits<std::uint32_t>::max());
+    const std::size_t groups = std::bit_ceil(std::max<std::size_t>(expected / ItemsPerGroup, 2));
+    m_shift = unsigned(64 - std::countr_zero(groups));
     // Each group's size, then where it ends; each item is put in front of those placed before it, so that every
     // group ends up beginning where its entry says.
     m_starts.assign(groups + 1, 0);
-    eachItem([&](std::uint64_t mixed, clsItem *) { ++m_starts[groupOf(mixed)]; });
+    std::size_t count = 0;
+    eachItem.template operator()<false>([&](std::uint64_t mixed, const std::unique_ptr<clsItem> &) {
+        ++m_starts[groupOf(mixed)];
+        ++count;
+    });
+    assert(count == catalogue.m_itemCount);
+    if (count >= std::numeric_limits<std::uint32_t>::max())
+        throw std::bad_alloc();
     std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
     m_items = static_cast<clsItem **>(m_memory.allocate(std::max<std::size_t>(count, 1) * sizeof(clsItem *)));
     m_tags = static_cast<std::uint8_t *>(m_memory.allocate(std::max<std::size_t>(count, 1)));
-    eachItem([&](std::uint64_t mixed, clsItem *item) {
+    eachItem.template operator()<true>([&](std::uint64_t mixed, const std::unique_ptr<clsItem> &item) {
         const std::uint32_t at = --m_starts[groupOf(mixed)];
-        m_items[at] = item;
+        m_items[at] = item.get();
         m_tags[at] = tagOf(mixed);
     });
 }
@@ -94,7 +91,7 @@ GearCatalogue::~GearCatalogue() = default;
 clsSubCategory &GearCatalogue::addSubCategory(clsCategory &category, std::unique_ptr<clsSubCategory> sub,
                                               const QString &key)
 {
-    m_subCategories.push_back({sub.get(), ItemsByName::subHash(key)});
+    m_subCategories.push_back({sub->Items.get(), ItemsByName::subHash(key)});
     try {
         return category.filledSubCategories().Add(std::move(sub), key);
     } catch (...) {

@@ -15,7 +15,7 @@
 // Every item of a catalogue, found by its name and its sub-category's name (compared as the catalogue compares
 // names) whatever its category: finding one costs the same at ten categories or at a hundred thousand. About
 // eleven bytes an item: the items grouped by a hash of both names, with eight more bits of it each, and where each
-// group begins.
+// group begins. Making it takes no memory besides.
 class GearCatalogue;
 
 class ItemsByName
@@ -87,15 +87,15 @@ public:
 private:
     friend class CatalogueBuilder;
     friend class ItemsByName;
-    // Adds the sub-category to the category under `key` (its name), and lists it with its name's hash: the index
-    // reads the list instead of walking the categories, which lie all over memory (16 bytes a sub-category).
+    // Adds the sub-category to the category under `key` (its name), and lists its items with its name's hash: the
+    // index reads the list instead of walking the categories, which lie all over memory (16 bytes a sub-category).
     clsSubCategory &addSubCategory(clsCategory &category, std::unique_ptr<clsSubCategory> sub, const QString &key);
     // The builder changed the catalogue: the next call makes the index again.
     void dropItems() noexcept { m_items.reset(); }
 
     struct Listed
     {
-        const clsSubCategory *sub;
+        const NamedCollection<clsItem> *items; // the sub-category's, which it keeps as long as it lives
         std::uint32_t hash;
     };
     std::deque<Listed> m_subCategories;
