@@ -4,6 +4,9 @@
 //                                           the same records, each in another category and sub-category than the
 //                                           one before it (as a sort by item name leaves a catalogue)
 //   tarnwick_gencat --subcat <file> <items> one category whose second sub-category holds <items> items
+//   tarnwick_gencat --categories=<n> <file> <records>
+//                                           records grouped into <n> categories of three sub-categories each, whose
+//                                           names recur from category to category
 //   tarnwick_gencat --long-name <file> <MB> a few records, the first (shown at start) with a name of <MB> megabytes
 #include <algorithm>
 #include <array>
@@ -100,7 +103,8 @@ private:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: tarnwick_gencat [--interleaved | --subcat | --long-name] <file> <count>\n");
+    std::fprintf(stderr,
+                 "usage: tarnwick_gencat [--interleaved | --subcat | --long-name | --categories=<n>] <file> <count>\n");
     return 2;
 }
 
@@ -111,7 +115,9 @@ int main(int argc, char *argv[])
     const bool subcat = argc == 4 && std::strcmp(argv[1], "--subcat") == 0;
     const bool longName = argc == 4 && std::strcmp(argv[1], "--long-name") == 0;
     const bool interleaved = argc == 4 && std::strcmp(argv[1], "--interleaved") == 0;
-    const bool option = subcat || longName || interleaved;
+    const long manyCategories =
+        argc == 4 && std::strncmp(argv[1], "--categories=", 13) == 0 ? std::strtol(argv[1] + 13, nullptr, 10) : 0;
+    const bool option = subcat || longName || interleaved || manyCategories > 0;
     if (argc != (option ? 4 : 3))
         return Usage();
     const char *path = argv[option ? 2 : 1];
@@ -140,6 +146,18 @@ int main(int argc, char *argv[])
             writer.Record("Surveillance", "Cameras", i, false);
         for (long i = 0; i < 100; ++i)
             writer.Record("Surveillance", "Trackers", i, false);
+    } else if (manyCategories > 0) {
+        // Category c is "Weapons 000007" and the like; its three sub-categories take their names from the list in
+        // turn, so that each name comes back in many categories.
+        const long groups = manyCategories * 3;
+        for (long g = 0; g < groups; ++g) {
+            const long c = g / 3;
+            char category[64];
+            std::snprintf(category, sizeof category, "%s %06ld", Categories[std::size_t(c) % Categories.size()], c);
+            const char *subCategory = SubCategories[std::size_t(g) % SubCategories.size()];
+            for (long i = count * g / groups; i < count * (g + 1) / groups; ++i)
+                writer.Record(category, subCategory, i, c % long(Categories.size()) == 1);
+        }
     } else {
         // Group g holds the records begin(g) to begin(g + 1) - 1, category by category, sub-category by
         // sub-category. Grouped, as a catalogue is kept, they come group after group; interleaved, they come a

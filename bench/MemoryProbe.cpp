@@ -1,5 +1,6 @@
-// Loads a catalogue in a fresh process and prints how much the resident set grew, beside the file's size:
-//   tarnwick_memprobe <folder>   ->   "<growth bytes> <file bytes> <items>"
+// Loads a catalogue in a fresh process and prints how much the resident set grew, beside the file's size, and how
+// much more it grew once the index of the first paste was made:
+//   tarnwick_memprobe <folder>   ->   "<growth bytes> <file bytes> <items> <index growth bytes>"
 #include "core/clsGearList.h"
 #include "toolkit/MsgBox.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
         for (const clsSubCategory *sub : *category->SubCategories)
             items += sub->Items->Count();
     const long long fileSize = QFileInfo(folder + QDir::separator() + GearFileName).size();
-    std::printf("%lld %lld %lld\n", after - before, fileSize, items);
+    gearList.Categories()->Items();
+    const long long indexed = ResidentBytes();
+    std::printf("%lld %lld %lld %lld\n", after - before, fileSize, items, indexed - after);
     return 0;
 }

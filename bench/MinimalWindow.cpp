@@ -1,6 +1,7 @@
 // The start-up floor: a Qt program that shows one empty window and ends after its first paint.
 //   tarnwick_minimal_window          an empty window
 //   tarnwick_minimal_window --text   a window showing a label and a button (a program that shows text loads fonts)
+//   ... --stay                       the window stays until it is closed, so that a probe can see whose it is
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +16,7 @@ namespace {
 class FirstPaint final : public QObject
 {
 public:
-    explicit FirstPaint(QWidget *window) : m_window(window) {}
+    FirstPaint(QWidget *window, bool close) : m_window(window), m_close(close) {}
     bool Seen() const { return m_seen; }
 
 protected:
@@ -23,15 +24,26 @@ protected:
     {
         if (watched == m_window && event->type() == QEvent::Paint && !m_seen) {
             m_seen = true;
-            QTimer::singleShot(0, m_window, &QWidget::close);
+            if (m_close)
+                QTimer::singleShot(0, m_window, &QWidget::close);
         }
         return false;
     }
 
 private:
     QWidget *m_window;
+    bool m_close;
     bool m_seen = false;
 };
+
+bool HasArgument(int argc, char *argv[], const char *argument)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], argument) == 0)
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -41,12 +53,12 @@ int main(int argc, char *argv[])
     QWidget window;
     window.setWindowTitle(QStringLiteral("Minimal"));
     window.resize(640, 420);
-    if (argc > 1 && std::strcmp(argv[1], "--text") == 0) {
+    if (HasArgument(argc, argv, "--text")) {
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(new QLabel(QStringLiteral("Minimal window"), &window));
         layout->addWidget(new QPushButton(QStringLiteral("&Close"), &window));
     }
-    FirstPaint watcher(&window);
+    FirstPaint watcher(&window, !HasArgument(argc, argv, "--stay"));
     window.installEventFilter(&watcher);
     window.show();
     const int code = app.exec();

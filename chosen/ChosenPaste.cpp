@@ -54,30 +54,25 @@ std::optional<std::int32_t> ReadQuantity(QStringView field)
 }
 
 // One candidate matches whatever its Reference; among several, only a single one of the same Reference does.
-clsItem *Match(const KeyedCollection<clsCategory> &categories, QStringView name, QStringView type,
-               QStringView reference)
+clsItem *Match(const ItemsByName &items, QStringView name, QStringView type, QStringView reference)
 {
     clsItem *only = nullptr;
     clsItem *sameReference = nullptr;
     int candidates = 0, sameReferences = 0;
-    for (const clsCategory *category : categories) {
-        const clsSubCategory *sub = category->SubCategories ? category->SubCategories->Find(type) : nullptr;
-        clsItem *item = sub && sub->Items ? sub->Items->Find(name) : nullptr;
-        if (!item)
-            continue;
+    items.ForEach(type, name, [&](clsItem *item) {
         ++candidates;
         only = item;
-        if (item->Reference() == reference) {
+        if (item->ReferenceView() == reference) {
             ++sameReferences;
             sameReference = item;
         }
-    }
+    });
     if (candidates == 1)
         return only;
     return sameReferences == 1 ? sameReference : nullptr;
 }
 
-std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const KeyedCollection<clsCategory> &categories)
+std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const ItemsByName &items)
 {
     if (fields.size() < FieldsRead)
         return std::nullopt;
@@ -87,7 +82,7 @@ std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const Keyed
     const std::optional<double> dollar = ReadNumber(fields[DollarField]);
     if (!quantity || !gp || !bp || !dollar)
         return std::nullopt;
-    clsItem *item = Match(categories, fields[ItemField], fields[TypeField], fields[ReferenceField]);
+    clsItem *item = Match(items, fields[ItemField], fields[TypeField], fields[ReferenceField]);
     if (!item)
         return std::nullopt;
     // A line paid in dollars shows no points: read against the item, zero points for an item that costs points
@@ -97,11 +92,22 @@ std::optional<ChosenLine> ReadLine(const QList<QStringView> &fields, const Keyed
     return ChosenLine{item, *quantity, noPoints && (*dollar != 0 || costsPoints)};
 }
 
-// Whether the line is the export's separator ("------", every other cell empty) or its totals line ("Totals", then
-// three empty cells). A spreadsheet's copy drops empty cells at the end of a line. A line of an item of either
-// name has its Type, Reference and Qty.
-bool EndsData(const QList<QStringView> &fields)
+bool EmptyCells(QStringView line)
 {
+    return line.count(u'\t') == line.size();
+}
+
+// Whether the line can be one of the export's tail: its separator ("------", every other cell empty), its totals
+// line ("Totals", then three empty cells) or a line of empty cells. A spreadsheet's copy drops empty cells at the
+// end of a line. None has more cells than the export's eight (a line of an item whose name holds a tab has) or a
+// Qty (a line of an item of either name has one).
+bool TailLine(QStringView line)
+{
+    if (EmptyCells(line))
+        return true;
+    const QList<QStringView> fields = line.split(u'\t');
+    if (fields.size() > ChosenView::Columns)
+        return false;
     auto empty = [&](qsizetype from, qsizetype to) {
         for (qsizetype i = from; i < std::min(to, fields.size()); ++i) {
             if (!fields[i].isEmpty())
@@ -116,25 +122,32 @@ bool EndsData(const QList<QStringView> &fields)
 
 } // namespace
 
-std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const KeyedCollection<clsCategory> &categories)
+std::optional<ChosenPaste::Result> ChosenPaste::Parse(QStringView text, const GearCatalogue &catalogue)
 {
     const QString header = ChosenView::HeaderLine().chopped(2);
     qsizetype pos = 0;
     if (NextLine(text, pos) != header)
         return std::nullopt;
+    std::vector<QStringView> lines;
+    while (pos < text.size())
+        lines.push_back(NextLine(text, pos));
+    // The data end where the tail begins: a line that looks like its separator or totals line ends them only with
+    // nothing else after it. An item's name may hold a line end, so that a line of the export is cut in two.
+    std::size_t end = lines.size();
+    while (end > 0 && TailLine(lines[end - 1]))
+        --end;
     Result result;
-    while (pos < text.size()) {
-        const QStringView line = NextLine(text, pos);
-        if (line.count(u'\t') == line.size())
-            continue; // a row of empty cells
-        const QList<QStringView> fields = line.split(u'\t');
-        const QStringView item = fields[ItemField];
-        if (EndsData(fields))
-            break;
-        if (const std::optional<ChosenLine> chosen = ReadLine(fields, categories))
+    const ItemsByName *items = nullptr;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (EmptyCells(lines[i]))
+            continue;
+        if (!items)
+            items = &catalogue.Items();
+        const QList<QStringView> fields = lines[i].split(u'\t');
+        if (const std::optional<ChosenLine> chosen = ReadLine(fields, *items))
             result.Lines.push_back(*chosen);
         else
-            result.NotAdded.append(item.toString());
+            result.NotAdded.append(fields[ItemField].toString());
     }
     return result;
 }

@@ -1,3 +1,4 @@
+#include "core/CatalogueBuilder.h"
 #include "core/Numbers.h"
 #include "core/clsGearList.h"
 #include "toolkit/BulkMemory.h"
@@ -258,16 +259,6 @@ QStringView Scratch(std::string_view bytes, GearFile::TextEncoding encoding, std
     return QStringView(scratch.data(), GearFile::DecodeInto(bytes, encoding, scratch.data()));
 }
 
-// Makes every sub-category's items findable, each a second time named dropped, once all records are read: one
-// table at a time, whatever order the records came in.
-void IndexItems(const KeyedCollection<clsCategory> &categories)
-{
-    for (const clsCategory *category : categories) {
-        for (clsSubCategory *sub : *category->SubCategories)
-            sub->Items->Index();
-    }
-}
-
 } // namespace
 
 void GearFile::SetReadSeamForTesting(std::function<void(const QString &path)> seam)
@@ -296,7 +287,14 @@ bool clsGearList::LoadGearFile(const QString &folder)
         record.Cache = &cache;
         record.Encoding = GearFile::DetectEncoding(bytes);
         FieldReader reader(bytes);
-        m_cache = {};
+        // Whichever way this block is left, the builder goes last: whatever was filed is findable.
+        CatalogueBuilder builder(*m_categories, m_store);
+        m_builder = &builder;
+        struct Loading
+        {
+            clsGearList &list;
+            ~Loading() { list.m_builder = nullptr; }
+        } loading{*this};
         for (bool first = true; !reader.AtEnd(); first = false) {
             if (!first)
                 ++recordCounter;
@@ -311,20 +309,14 @@ bool clsGearList::LoadGearFile(const QString &folder)
                 AddGearRecord(record);
             file.DoneBefore(bytes.data() + reader.Position());
         }
-        m_cache = {};
-        IndexItems(*m_categories);
+        builder.Finish();
     } catch (const clsError &) {
         result = false;
     } catch (const std::bad_alloc &) {
         result = false;
     }
     if (!result) {
-        m_cache = {};
         // What was filed stays (the window never shows it).
-        try {
-            IndexItems(*m_categories);
-        } catch (const std::bad_alloc &) {
-        }
         if (!opened)
             message = QStringLiteral("The data file ") + path +
                       QStringLiteral(" could not be opened.  Ensure the file exists and is not being used by any other "
@@ -339,24 +331,58 @@ bool clsGearList::LoadGearFile(const QString &folder)
 
 void clsGearList::AddGearRecord(const GearRecord &record)
 {
+    if (m_builder) {
+        m_builder->Add(record);
+        return;
+    }
+    CatalogueBuilder builder(*m_categories, m_store);
+    builder.Add(record);
+    builder.Finish();
+}
+
+CatalogueBuilder::CatalogueBuilder(GearCatalogue &catalogue, std::shared_ptr<CatalogueStore> store)
+    : m_catalogue(catalogue), m_store(std::move(store))
+{
+}
+
+CatalogueBuilder::~CatalogueBuilder()
+{
+    // Unless Finish has done it: what cannot be made findable (no memory for its table) is dropped.
+    for (clsSubCategory *sub : m_filled)
+        m_catalogue.m_itemCount += sub->filledItems().IndexOrDrop();
+    m_catalogue.dropItems();
+}
+
+void CatalogueBuilder::Finish()
+{
+    // The record cache goes first, so that the tables take its memory.
+    m_pairs = {};
+    decltype(m_runs)().swap(m_runs);
+    for (clsSubCategory *sub : m_filled)
+        m_catalogue.m_itemCount += sub->filledItems().Index();
+    m_filled.clear();
+}
+
+void CatalogueBuilder::Add(const GearRecord &record)
+{
     const auto &f = record.Fields;
 
     // Category and sub-category: found by key, created on first sight. A name is decoded aside for the lookup and
     // kept in the store only for a new one.
-    if (m_cache.pairs.empty())
-        m_cache.pairs.resize(PairSlots);
-    RecordCache::Pair &pair = m_cache.pairs[PairSlot(f[0], f[1])];
+    if (m_pairs.empty())
+        m_pairs.resize(PairSlots);
+    Pair &pair = m_pairs[PairSlot(f[0], f[1])];
     if (!pair.subCategory || f[0] != pair.categoryText || f[1] != pair.subCategoryText) {
-        const QStringView categoryName = Scratch(f[0], record.Encoding, m_cache.scratch);
-        clsCategory *category = m_categories->Find(categoryName);
+        const QStringView categoryName = Scratch(f[0], record.Encoding, m_scratch);
+        clsCategory *category = m_catalogue.Find(categoryName);
         if (!category) {
             const QString kept = m_store->Keep(categoryName);
             auto created = std::make_unique<clsCategory>();
             created->Name = kept;
-            category = &m_categories->Add(std::move(created), kept);
+            category = &m_catalogue.Add(std::move(created), kept);
         }
         pair.gadget = IsGadgetCategory(categoryName);
-        const QStringView subName = Scratch(f[1], record.Encoding, m_cache.scratch);
+        const QStringView subName = Scratch(f[1], record.Encoding, m_scratch);
         clsSubCategory *found = category->SubCategories->Find(subName);
         if (!found) {
             const QString kept = m_store->Keep(subName);
@@ -364,12 +390,20 @@ void clsGearList::AddGearRecord(const GearRecord &record)
             created->Parent = category;
             created->setTextsOwner(m_store);
             created->Name = kept;
-            found = &category->SubCategories->Add(std::move(created), kept);
+            found = &m_catalogue.addSubCategory(*category, std::move(created), kept);
         }
+        // The slot is emptied first: a failure below leaves no pair that names another sub-category.
+        pair.subCategory = nullptr;
         pair.categoryText = f[0];
         pair.subCategoryText = f[1];
+        // Room to note a sub-category first filled here, before it can be.
+        if (m_filled.size() == m_filled.capacity())
+            m_filled.reserve(2 * m_filled.size() + 16);
+        const auto [run, first] = m_runs.try_emplace(found);
+        if (first)
+            m_filled.push_back(found);
+        pair.run = &run->second;
         pair.subCategory = found;
-        pair.run = &m_cache.runs[found];
     }
     clsSubCategory *sub = pair.subCategory;
 
@@ -397,6 +431,6 @@ void clsGearList::AddGearRecord(const GearRecord &record)
                              ComposeReference(record, numbers && first == RefNumber::Present,
                                               numbers && second == RefNumber::Present, *m_store));
     item->Parent = sub;
-    // Checked for a repeated name when the load ends (see IndexItems).
-    sub->Items->AppendUnindexed(std::move(item));
+    // Checked for a repeated name when the builder finishes.
+    sub->filledItems().AppendUnindexed(std::move(item));
 }

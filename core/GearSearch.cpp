@@ -224,7 +224,7 @@ struct GearSearch::Index
     std::vector<Group> groups;
 };
 
-GearSearch::GearSearch(const KeyedCollection<clsCategory> &categories) : m_index(std::make_unique<Index>())
+GearSearch::GearSearch(const GearCatalogue &categories) : m_index(std::make_unique<Index>())
 {
     Index &index = *m_index;
     std::size_t items = 0;

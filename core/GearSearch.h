@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/KeyedCollection.h"
-#include "core/clsCategory.h"
+#include "core/GearCatalogue.h"
 
 #include <QString>
 #include <QStringView>
@@ -35,7 +34,7 @@ public:
         std::vector<Found> Listed; // the first of them in catalogue order, up to the limit asked for
     };
 
-    explicit GearSearch(const KeyedCollection<clsCategory> &categories);
+    explicit GearSearch(const GearCatalogue &categories);
     ~GearSearch();
     GearSearch(const GearSearch &) = delete;
     GearSearch &operator=(const GearSearch &) = delete;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-GearSearchThread::GearSearchThread(const KeyedCollection<clsCategory> &categories, std::size_t limit, Done done)
+GearSearchThread::GearSearchThread(const GearCatalogue &categories, std::size_t limit, Done done)
     : m_limit(limit), m_done(std::move(done)),
       m_thread([this, &categories](std::stop_token stop) { run(stop, categories); })
 {
@@ -26,7 +26,7 @@ std::uint64_t GearSearchThread::Find(const QString &text)
     return request;
 }
 
-void GearSearchThread::run(std::stop_token stop, const KeyedCollection<clsCategory> &categories)
+void GearSearchThread::run(std::stop_token stop, const GearCatalogue &categories)
 {
     // Without the memory for the index every search finds nothing, rather than the program ending.
     std::optional<GearSearch> search;

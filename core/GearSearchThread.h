@@ -20,7 +20,7 @@ public:
     // Called on the search thread with each finished search and the number Find gave it.
     using Done = std::function<void(std::uint64_t request, GearSearch::Result result)>;
 
-    GearSearchThread(const KeyedCollection<clsCategory> &categories, std::size_t limit, Done done);
+    GearSearchThread(const GearCatalogue &categories, std::size_t limit, Done done);
     // Ends the running search, if any, and waits for the thread.
     ~GearSearchThread();
     GearSearchThread(const GearSearchThread &) = delete;
@@ -30,7 +30,7 @@ public:
     std::uint64_t Find(const QString &text);
 
 private:
-    void run(std::stop_token stop, const KeyedCollection<clsCategory> &categories);
+    void run(std::stop_token stop, const GearCatalogue &categories);
 
     const std::size_t m_limit;
     const Done m_done;

@@ -39,6 +39,12 @@ inline std::size_t SlotsFor(std::size_t count)
         capacity *= 2;
     return capacity;
 }
+// The process's seed for the hashes of names, taken once, so that every collection hashes a name alike.
+inline std::size_t Seed()
+{
+    static const std::size_t seed = QHashSeed::globalSeed();
+    return seed;
+}
 [[noreturn]] void ThrowInvalidCall();
 [[noreturn]] void ThrowKeyInUse();
 } // namespace CollectionTable

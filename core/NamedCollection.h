@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,12 @@
 // appended; a removal moves the later ones up (items are not removed while the program runs).
 //
 // A loader appends to many collections in turn (a catalogue sorted by item name fills each sub-category a record
-// at a time), and probing each one's table at every record would miss the cache every time: it appends unchecked
-// (AppendUnindexed) and has each collection index its new elements at the end (Index), one table at a time. Until
-// then the collection answers nothing else.
+// at a time), and probing each one's table at every record would miss the cache every time: the catalogue's
+// builder appends unchecked (AppendUnindexed) and has each collection index its new elements at the end (Index),
+// one table at a time. Until then the collection answers nothing else, so only the builder may do either, and it
+// always ends with an index: where memory for the table runs out, the elements still unindexed are dropped.
+class CatalogueBuilder;
+
 template <typename T> class NamedCollection
 {
     using Elements = std::vector<std::unique_ptr<T>>;
@@ -102,41 +106,21 @@ public:
     // Appends unless the name is present; then the value is dropped and nullptr returned.
     T *TryAdd(std::unique_ptr<T> value) { return insert(std::move(value), false); }
 
-    // Appends without looking at the names; Index then drops it if an earlier element has its name.
-    void AppendUnindexed(std::unique_ptr<T> value)
+    // The hash of a name as every collection of the process keeps it, and the ones kept for the elements, in order:
+    // an index over many collections takes them instead of reading every name again.
+    static std::uint32_t HashOf(QStringView key)
     {
-        const std::uint32_t hash = hashOf(value->NameView());
-        reserveOneMore();
-        m_hashes.push_back(hash);
-        m_elements.push_back(std::move(value));
+        return std::uint32_t(FoldedKey::Hash(key, CollectionTable::Seed()));
     }
-
-    // Makes the elements appended by AppendUnindexed findable, in their order, except each one whose name an
-    // earlier element has (it is dropped, as TryAdd would drop it).
-    void Index()
+    std::span<const std::uint32_t> Hashes() const
     {
-        const std::size_t count = m_elements.size();
-        if (m_indexed == count)
-            return;
-        if (count > CollectionTable::MaxLoad(slotCount()))
-            rehash(CollectionTable::SlotsFor(count)); // room for all, as none may be dropped
-        std::size_t kept = m_indexed;
-        for (std::size_t e = m_indexed; e < count; ++e) {
-            // The name is read only for an equal hash: the elements of a collection filled in turn with others
-            // lie far apart in memory.
-            const std::uint32_t hash = m_hashes[e];
-            const std::size_t slot = findSlot(hash, [&] { return m_elements[e]->NameView(); });
-            if (m_slots[slot]) {
-                m_elements[e].reset();
-                continue;
-            }
-            m_hashes[kept] = hash;
-            m_elements[kept] = std::move(m_elements[e]);
-            m_slots[slot] = std::uint32_t(++kept);
-        }
-        m_hashes.resize(kept);
-        m_elements.resize(kept);
-        m_indexed = kept;
+        assert(indexed());
+        return m_hashes;
+    }
+    std::span<const std::unique_ptr<T>> Owned() const
+    {
+        assert(indexed());
+        return m_elements;
     }
 
     // Takes the element of that name out of the collection and hands it to the caller.
@@ -168,9 +152,65 @@ public:
     }
 
 private:
+    friend class CatalogueBuilder;
+
+    // Appends without looking at the names; Index then drops it if an earlier element has its name.
+    void AppendUnindexed(std::unique_ptr<T> value)
+    {
+        const std::uint32_t hash = hashOf(value->NameView());
+        reserveOneMore();
+        m_hashes.push_back(hash);
+        m_elements.push_back(std::move(value));
+    }
+
+    // Index, or where there is no memory for the table, drops the elements still unindexed instead: either way the
+    // collection answers lookups again. Returns how many elements became findable.
+    std::size_t IndexOrDrop() noexcept
+    {
+        try {
+            return Index();
+        } catch (const std::bad_alloc &) {
+            m_hashes.resize(m_indexed);
+            m_elements.resize(m_indexed);
+            return 0;
+        }
+    }
+
+    // Makes the elements appended by AppendUnindexed findable, in their order, except each one whose name an
+    // earlier element has (it is dropped, as TryAdd would drop it). A failure (no memory for the table) changes
+    // nothing. Returns how many elements became findable.
+    std::size_t Index()
+    {
+        const std::size_t count = m_elements.size();
+        if (m_indexed == count)
+            return 0;
+        if (count > CollectionTable::MaxLoad(slotCount()))
+            rehash(CollectionTable::SlotsFor(count)); // room for all, as none may be dropped
+        std::size_t kept = m_indexed;
+        for (std::size_t e = m_indexed; e < count; ++e) {
+            // The name is read only for an equal hash: the elements of a collection filled in turn with others
+            // lie far apart in memory.
+            const std::uint32_t hash = m_hashes[e];
+            const std::size_t slot = findSlot(hash, [&] { return m_elements[e]->NameView(); });
+            if (m_slots[slot]) {
+                m_elements[e].reset();
+                continue;
+            }
+            m_hashes[kept] = hash;
+            m_elements[kept] = std::move(m_elements[e]);
+            m_slots[slot] = std::uint32_t(++kept);
+        }
+        m_hashes.resize(kept);
+        m_elements.resize(kept);
+        const std::size_t added = kept - m_indexed;
+        m_indexed = kept;
+        return added;
+    }
+
     bool indexed() const { return m_indexed == m_elements.size(); }
     std::size_t slotCount() const { return m_slots ? m_mask + 1 : 0; }
 
+    // HashOf, with the seed read from here: a load hashes a million names.
     std::uint32_t hashOf(QStringView key) const { return std::uint32_t(FoldedKey::Hash(key, m_seed)); }
 
     // The slot holding the name, or the empty slot where it would go. Needs a table with an empty slot.
@@ -245,5 +285,5 @@ private:
     std::unique_ptr<std::uint32_t[]> m_slots; // open-addressed: an element's index + 1, or 0 for an empty slot
     std::size_t m_mask = 0;
     std::size_t m_indexed = 0; // the elements before this are in the table; the others wait for Index
-    std::size_t m_seed = QHashSeed::globalSeed();
+    std::size_t m_seed = CollectionTable::Seed();
 };

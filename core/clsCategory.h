@@ -5,11 +5,14 @@
 
 #include <memory>
 
+class CatalogueBuilder;
+
 class clsCategory
 {
 public:
     QString Name;
-    std::unique_ptr<KeyedCollection<clsSubCategory>> SubCategories =
+    // Read only: the catalogue's builder alone adds to it, so that the catalogue's index of items lists them all.
+    std::unique_ptr<const KeyedCollection<clsSubCategory>> SubCategories =
         std::make_unique<KeyedCollection<clsSubCategory>>();
 
     void Dispose()
@@ -19,6 +22,15 @@ public:
                 sub->Dispose();
             SubCategories.reset();
         }
+    }
+
+private:
+    friend class CatalogueBuilder;
+    friend class GearCatalogue;
+    // The collection itself was made non-const: only the public view of it is const.
+    KeyedCollection<clsSubCategory> &filledSubCategories()
+    {
+        return const_cast<KeyedCollection<clsSubCategory> &>(*SubCategories);
     }
 };
 

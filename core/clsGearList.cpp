@@ -4,7 +4,7 @@
 #include <iterator>
 
 clsGearList::clsGearList(FormFactory createMainForm)
-    : m_store(std::make_shared<CatalogueStore>()), m_categories(std::make_unique<KeyedCollection<clsCategory>>()),
+    : m_store(std::make_shared<CatalogueStore>()), m_categories(std::make_unique<GearCatalogue>()),
       m_chosenGear(std::make_unique<KeyedCollection<clsChosenItem>>()),
       m_mainForm(createMainForm ? createMainForm() : nullptr)
 {

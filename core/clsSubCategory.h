@@ -6,13 +6,15 @@
 #include <memory>
 #include <utility>
 
+class CatalogueBuilder;
 class clsCategory;
 
 class clsSubCategory
 {
 public:
     QString Name;
-    std::unique_ptr<NamedCollection<clsItem>> Items = std::make_unique<NamedCollection<clsItem>>();
+    // Read only: the catalogue's builder alone adds to it, so that every item is findable.
+    std::unique_ptr<const NamedCollection<clsItem>> Items = std::make_unique<NamedCollection<clsItem>>();
     clsCategory *Parent = nullptr; // not owned
 
     clsSubCategory() = default;
@@ -36,5 +38,9 @@ public:
     }
 
 private:
+    friend class CatalogueBuilder;
+    // The collection itself was made non-const: only the public view of it is const.
+    NamedCollection<clsItem> &filledItems() { return const_cast<NamedCollection<clsItem> &>(*Items); }
+
     std::shared_ptr<const void> m_textsOwner;
 };

@@ -110,7 +110,7 @@ template <typename Collection> void CheckKeys(const Collection &collection)
 
 void CheckCatalogue(const clsGearList &app)
 {
-    const KeyedCollection<clsCategory> &categories = *app.Categories();
+    const GearCatalogue &categories = *app.Categories();
     CheckKeys(categories);
     for (clsCategory *category : categories) {
         FUZZ_CHECK(category->SubCategories);

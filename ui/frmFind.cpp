@@ -30,7 +30,7 @@ constexpr double ColumnPoints[Columns] = {160, 75, 75, 60};
 
 } // namespace
 
-frmFind::frmFind(const KeyedCollection<clsCategory> &categories, QWidget *parent)
+frmFind::frmFind(const GearCatalogue &categories, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       lblFind(new QLabel(QStringLiteral("&Find:"), this)), txtFind(new QLineEdit(this)),
       lstFind(new MultiColumnList(Columns, this)), lblCount(new QLabel(this)),

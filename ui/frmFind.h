@@ -28,7 +28,7 @@ public:
     static constexpr std::size_t MostRows = 500;
 
     // The catalogue must outlive the dialog and never change.
-    frmFind(const KeyedCollection<clsCategory> &categories, QWidget *parent);
+    frmFind(const GearCatalogue &categories, QWidget *parent);
     ~frmFind() override;
 
     // Shows the dialog modally with its text selected; the item chosen with Go To, or none.

@@ -299,12 +299,18 @@ private slots:
                                        "------\tOdd Names\tQCR 8\t2\t0\t0\t20\t1.0\n"
                                        "Field Dressing\tFirst Aid\tQCR 140\t1\t0\t1\t0\t0.3\n"
                                        "------\n"
-                                       "Totals\t\t\t\t0\t3\t20\t2.3\n"
-                                       "Field Dressing\tFirst Aid\tQCR 140\t1\t0\t1\t0\t0.3\n")
+                                       "Totals\t\t\t\t0\t3\t20\t2.3\n")
             << true
             << QStringList{"Gear/Odd Names/Totals x1 points", "Gear/Odd Names/------ x2 $",
                            "Medical/First Aid/Field Dressing x1 points"}
             << "3 rows were added from the clipboard.";
+        // Items named "Totals" and three tabs, and "------", a line end and "Rope": lines that look like the tail.
+        QTest::newRow("lines like the separator and totals lines before others")
+            << crlf({"Totals\t\t\t\tOdd Names\tQCR 9\t1\t0\t2\t0\t1.0",
+                     "Field Dressing\tFirst Aid\tQCR 140\t1\t0\t1\t0\t0.3", "------",
+                     "Rope\tOdd Names\tQCR 8\t1\t0\t0\t10\t0.5"})
+            << true << QStringList{"Medical/First Aid/Field Dressing x1 points"}
+            << "1 rows were added from the clipboard.\nNot added:\nTotals\n------\nRope";
         QTest::newRow("shared sub-category told apart by Reference")
             << crlf({"Compact Pistol\tPistols\tGAL 12\t3\t12\t0\t0\t4.5"}) << true
             << QStringList{"Gadgets/Pistols/Compact Pistol x3 points"} << "1 rows were added from the clipboard.";

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/clsGearList.h"
+#include "toolkit/MsgBox.h"
 #include "toolkit/OwnedText.h"
 
 #include <QApplication>
@@ -14,7 +15,34 @@
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
+#include <new>
+
 using TestSupport::Csv;
+
+namespace {
+// While not negative: how many more allocations succeed before every one fails.
+long g_allocationsLeft = -1;
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    if (g_allocationsLeft == 0)
+        throw std::bad_alloc();
+    if (g_allocationsLeft > 0)
+        --g_allocationsLeft;
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -324,6 +352,49 @@ private slots:
         // Copied as a list cell copies it: under AddressSanitizer, a text the catalogue does not keep is a
         // use-after-free here (Qt's own comparison is not watched).
         QCOMPARE(OwnedText(item->Reference()), reference);
+    }
+
+    // A record filed on its own is found at once, as one filed by a load is; a second of one name is not filed.
+    void recordFiledOnItsOwn()
+    {
+        clsGearList list;
+        GearFile::GearRecord record;
+        record.Fields = {"Weapons", "Pistols", "Compact Pistol", "2", "1.5", "300", "QCR", "45", ""};
+        list.AddGearRecord(record);
+        record.Fields[2] = "COMPACT PISTOL";
+        list.AddGearRecord(record);
+        const NamedCollection<clsItem> &items =
+            *list.Categories()->Item(u"weapons").SubCategories->Item(u"pistols").Items;
+        QCOMPARE(items.Count(), 1);
+        const clsItem *item = items.Find(u"compact pistol");
+        QVERIFY(item);
+        QCOMPARE(item->Name(), u"Compact Pistol");
+        QCOMPARE(item->Reference(), u"QCR 45");
+    }
+
+    // A load that runs out of memory, at whatever point, leaves every item it filed findable.
+    void memoryRunningOut()
+    {
+        QByteArray csv = Csv({Header});
+        for (int r = 0; r < 60; ++r)
+            csv += "C" + QByteArray::number(r % 3) + ",S" + QByteArray::number(r % 4) + ",I" +
+                   QByteArray::number(r % 17) + ",1,1,1,QCR,1,\r\n";
+        TestSupport::CatalogueDir dir(csv);
+        MsgBox::SetInterceptor([](const QString &, const QString &, MsgBox::Icon) {});
+        bool loaded = false;
+        for (long n = 0; !loaded; ++n) {
+            clsGearList list;
+            g_allocationsLeft = n;
+            loaded = list.LoadGearFile(dir.Path());
+            g_allocationsLeft = -1;
+            for (const clsCategory *category : *list.Categories()) {
+                for (const clsSubCategory *sub : *category->SubCategories) {
+                    for (clsItem *item : *sub->Items)
+                        QVERIFY2(sub->Items->Find(item->NameView()) == item, qPrintable(QString::number(n)));
+                }
+            }
+        }
+        MsgBox::SetInterceptor({});
     }
 
     // Records that cannot be read

@@ -318,15 +318,13 @@ private slots:
 
     void disposeTwiceIsHarmless()
     {
-        clsCategory category;
-        auto sub = std::make_unique<clsSubCategory>();
-        sub->Parent = &category;
-        auto item = std::make_unique<clsItem>();
-        item->Parent = sub.get();
-        item->Cost_BP = 4;
-        item->setName(u"Knife");
-        clsItem *itemPtr = &sub->Items->Add(std::move(item));
-        clsSubCategory *subPtr = &category.SubCategories->Add(std::move(sub), QStringLiteral("Melee"));
+        clsGearList list;
+        GearFile::GearRecord record;
+        record.Fields = {"Weapons", "Melee", "Knife", "4", "1", "0", "QCR", "", ""};
+        list.AddGearRecord(record);
+        clsCategory &category = list.Categories()->Item(u"Weapons");
+        clsSubCategory *subPtr = &category.SubCategories->Item(u"Melee");
+        clsItem *itemPtr = &subPtr->Items->Item(u"Knife");
         clsChosenItem line;
         line.setItem(itemPtr);
         line.setQuantity(3);
