@@ -1,5 +1,7 @@
 #include "toolkit/ModalKeyboard.h"
 
+#include "toolkit/HeldKeys.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
@@ -35,13 +37,7 @@ xcb_window_t WindowProperty(xcb_connection_t *connection, xcb_window_t window, x
     std::memcpy(&named, xcb_get_property_value(reply.get()), sizeof named);
     return named;
 }
-#endif
 
-} // namespace
-
-namespace {
-
-#ifdef TARNWICK_HAVE_XCB
 xcb_connection_t *Connection()
 {
     const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -95,6 +91,7 @@ bool ModalKeyboard::WindowManagerRunning()
 
 int ModalKeyboard::Exec(QDialog &dialog)
 {
+    HeldKeys::Install(); // a held Enter closes the dialog once, not the next one too
     const QPointer<QWidget> before = QApplication::activeWindow();
     const int result = dialog.exec();
     if (before && before->isVisible() && KeyboardLeftWithDialog())

@@ -9,7 +9,7 @@ class QDialog;
 // keyboard the user gave another program stays with that program.
 namespace ModalKeyboard {
 
-// Runs the dialog modally (QDialog::exec) and returns its result.
+// Runs the dialog modally (QDialog::exec), with held keys acting once (HeldKeys), and returns its result.
 int Exec(QDialog &dialog);
 
 // Whether a window manager runs on the X server: it names its own check window on the root window, and that

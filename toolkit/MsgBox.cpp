@@ -1,7 +1,6 @@
 #include "toolkit/MsgBox.h"
 
 #include "toolkit/DesignFont.h"
-#include "toolkit/HeldKeys.h"
 #include "toolkit/ListCell.h"
 #include "toolkit/ModalKeyboard.h"
 
@@ -28,7 +27,6 @@ void MsgBox::Show(const QString &text, const QString &title, Icon icon)
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.setFont(MessageBoxFont());
-    HeldKeys::Install(); // a held Enter closes the box once, not the next box too
     ModalKeyboard::Exec(box);
 }
 

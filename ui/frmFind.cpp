@@ -3,7 +3,6 @@
 #include "core/GearSearchThread.h"
 #include "toolkit/CommandButton.h"
 #include "toolkit/DesignFont.h"
-#include "toolkit/HeldKeys.h"
 #include "toolkit/ModalKeyboard.h"
 #include "toolkit/MultiColumnList.h"
 #include "toolkit/Twips.h"
@@ -102,7 +101,6 @@ std::optional<GearSearch::Found> frmFind::ShowModal()
     m_goWhenDone = false;
     txtFind->selectAll();
     txtFind->setFocus();
-    HeldKeys::Install();
     ModalKeyboard::Exec(*this);
     return m_target;
 }

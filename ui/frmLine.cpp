@@ -2,7 +2,6 @@
 
 #include "toolkit/DesignFont.h"
 #include "toolkit/DropDownList.h"
-#include "toolkit/HeldKeys.h"
 #include "toolkit/ModalKeyboard.h"
 #include "toolkit/NumberText.h"
 #include "toolkit/Twips.h"
@@ -98,7 +97,6 @@ int frmLine::ShowModal()
     optOption1->setChecked(true);
     optOption_Click(ChangeQuantity); // the selection handler runs even though the option may already be set
     optOption1->setFocus();
-    HeldKeys::Install();
     return ModalKeyboard::Exec(*this);
 }
 
